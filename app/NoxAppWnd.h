@@ -1,0 +1,67 @@
+#pragma once
+// The application main-window base: makes a borderless pop-up behave as the application's top-level
+// window and keeps the application-wide window state the toolkit consults (application active, open
+// modal dialogs, override flag). The derived window puts its own message map in front of this one.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ui/WindowImpl.h"
+
+template <class T, class Traits>
+class NoxAppWnd : public NRWindowImpl<T, Traits>
+{
+public:
+    explicit NoxAppWnd(const char* baseTitle) : m_baseTitle(baseTitle) {}
+
+    const std::string& BaseTitle() const { return m_baseTitle; }
+    int ApplicationActive() const { return m_applicationActive; }
+    int OverrideFlag() const { return m_overrideFlag; }
+
+    // Modal dialogs register themselves while they are up; the window refuses to close meanwhile.
+    void AddOpenDialog(HWND dialog) { m_openDialogs.insert(m_openDialogs.begin(), dialog); }
+    void RemoveOpenDialog(HWND dialog)
+    {
+        m_openDialogs.erase(std::remove(m_openDialogs.begin(), m_openDialogs.end(), dialog), m_openDialogs.end());
+    }
+    size_t OpenDialogCount() const { return m_openDialogs.size(); }
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        switch (message) {
+        case WM_CLOSE:
+            if (m_openDialogs.empty() && CanClose("quit"))
+                CloseMainWindow();
+            result = 0;
+            return true;
+        case WM_NCCALCSIZE:
+            if (!wParam)
+                return false;
+            result = 0;  // the client area is the whole window
+            return true;
+        case WM_NCPAINT:
+            result = 0;  // no system frame
+            return true;
+        case WM_NCACTIVATE:
+            result = 1;
+            return true;
+        default:
+            (void)hwnd;
+            (void)lParam;
+            return false;
+        }
+    }
+
+protected:
+    virtual bool CanClose(const char* /*reason*/) { return true; }
+    virtual std::string GetTitleSuffix() { return std::string(); }
+    virtual void CloseMainWindow() { this->DestroyWindow(); }
+
+private:
+    std::string m_baseTitle;
+    int m_applicationActive = 1;
+    int m_overrideFlag = 0;
+    std::vector<HWND> m_openDialogs;  // most recent first
+};

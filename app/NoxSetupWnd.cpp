@@ -1,0 +1,48 @@
+#include "app/NoxSetupWnd.h"
+
+#include "app/Version.h"
+#include "platform/Text.h"
+#include "ui/AppModule.h"
+
+NoxSetupWnd::NoxSetupWnd() : Base("NoxSetup Ethernet Drivers") {}
+
+NRWndClassInfo& NoxSetupWnd::GetWndClassInfo()
+{
+    // Background brush value 1: the system colour index 0 (+1), painted over by the window itself.
+    static NRWndClassInfo info = {"NoxSetupWnd", CS_DBLCLKS, reinterpret_cast<HBRUSH>(1), IDC_ARROW, 0};
+    return info;
+}
+
+std::string NoxSetupWnd::ComposeTitle()
+{
+    const std::string suffix = GetTitleSuffix();
+    if (suffix.empty())
+        return FormatText("%s %d.%d.%d", BaseTitle().c_str(), NOX_VERSION_MAJOR, NOX_VERSION_MINOR, NOX_VERSION_BUILD);
+    return FormatText("%s %d.%d.%d  :  %s", BaseTitle().c_str(), NOX_VERSION_MAJOR, NOX_VERSION_MINOR,
+                      NOX_VERSION_BUILD, suffix.c_str());
+}
+
+bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_CREATE:
+        result = OnCreate();
+        return true;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        result = 0;
+        return true;
+    default:
+        return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+    }
+}
+
+LRESULT NoxSetupWnd::OnCreate()
+{
+    SetWindowText(ComposeTitle().c_str());
+    Invalidate(true);
+    // Icons from LoadIcon are shared resources: nothing to destroy later.
+    if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    return 0;
+}

@@ -1,0 +1,149 @@
+#include "app/Startup.h"
+
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "app/NoxSetupWnd.h"
+#include "app/Version.h"
+#include "platform/SystemInfo.h"
+#include "ui/AppModule.h"
+#include "ui/MessageLoop.h"
+
+namespace {
+
+void ShowStartupError(const char* text, UINT type = MB_OK)
+{
+    MessageBoxA(nullptr, text, "Error", type);
+}
+
+// Prints the version line on the console of the process that started us, if it has one.
+void PrintVersion()
+{
+    if (AttachConsole(ATTACH_PARENT_PROCESS) && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR) {
+        // A GUI process starts without usable standard streams; bind them to the inherited console.
+        if (!std::freopen("CONOUT$", "w", stdout) || !std::freopen("CONOUT$", "w", stderr))
+            return;
+        std::cin.clear();
+        std::cout.clear();
+        std::cerr.clear();
+        std::clog.clear();
+    }
+    std::printf("NoxSetup %u.%u.%u\n", kVersionMajor, kVersionMinor, kVersionBuild);
+    std::fflush(stdout);
+}
+
+// Releases, on every way out of start-up, what start-up acquired.
+class StartupResources
+{
+public:
+    StartupResources() = default;
+    StartupResources(const StartupResources&) = delete;
+    StartupResources& operator=(const StartupResources&) = delete;
+    ~StartupResources()
+    {
+        if (m_kernel32)
+            FreeLibrary(m_kernel32);
+        g_pfnWow64DisableFsRedirection = nullptr;
+        g_pfnWow64RevertFsRedirection = nullptr;
+        if (m_moduleInitialized)
+            g_module.Term();
+        if (m_comInitialized)
+            CoUninitialize();
+    }
+
+    bool InitializeCom()
+    {
+        m_comInitialized = CoInitialize(nullptr) == S_OK;
+        return m_comInitialized;
+    }
+
+    bool InitializeModule(HINSTANCE instance)
+    {
+        m_moduleInitialized = g_module.Init(instance);
+        return m_moduleInitialized;
+    }
+
+    // The file-system redirection switches exist only where WOW64 does; kernel32 stays loaded while
+    // the installer runs so the pointers stay valid.
+    bool LookUpWow64Redirection()
+    {
+        m_kernel32 = LoadLibraryA("kernel32.dll");
+        if (!m_kernel32)
+            return false;
+        g_pfnWow64DisableFsRedirection = reinterpret_cast<Wow64DisableFsRedirectionFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_kernel32, "Wow64DisableWow64FsRedirection")));
+        g_pfnWow64RevertFsRedirection = reinterpret_cast<Wow64RevertFsRedirectionFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_kernel32, "Wow64RevertWow64FsRedirection")));
+        return g_pfnWow64DisableFsRedirection && g_pfnWow64RevertFsRedirection;
+    }
+
+private:
+    bool m_comInitialized = false;
+    bool m_moduleInitialized = false;
+    HMODULE m_kernel32 = nullptr;
+};
+
+class ScopedMessageLoopRegistration
+{
+public:
+    explicit ScopedMessageLoopRegistration(NRMessageLoop& loop) : m_registered(g_module.AddMessageLoop(&loop)) {}
+    ~ScopedMessageLoopRegistration()
+    {
+        if (m_registered)
+            g_module.RemoveMessageLoop();
+    }
+    ScopedMessageLoopRegistration(const ScopedMessageLoopRegistration&) = delete;
+    ScopedMessageLoopRegistration& operator=(const ScopedMessageLoopRegistration&) = delete;
+
+private:
+    bool m_registered;
+};
+
+}  // namespace
+
+bool IsVersionQuery(const char* commandLine)
+{
+    return commandLine && std::strcmp(commandLine, "/version") == 0;
+}
+
+int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLine, int showCommand)
+{
+    if (IsVersionQuery(commandLine)) {
+        PrintVersion();
+        return 0;
+    }
+
+    StartupResources resources;
+    if (!resources.InitializeCom())
+        return 1;
+    if (!resources.InitializeModule(instance))
+        return 1;
+
+    g_isWow64 = IsWow64() ? 1 : 0;
+    g_osType = DetectOsType();
+    g_osName = OsTypeName(g_osType);
+    if (g_osType == OsWinTooOld) {
+        ShowStartupError("Your Windows OS version is too old for this installer");
+        return 1;
+    }
+    g_osName += g_isWow64 ? " x64" : " x32";
+
+    if (g_isWow64 && !resources.LookUpWow64Redirection()) {
+        ShowStartupError("kernel32.dll - Wow64DisableWow64FsRedirection not found");
+        return 1;
+    }
+
+    if (!mainWnd.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}))
+        return 1;
+    mainWnd.SetTestMode(commandLine && *commandLine);
+    mainWnd.ShowWindow(showCommand);
+    mainWnd.CenterOnWorkArea();
+    mainWnd.UpdateWindow();
+
+    NRMessageLoop loop;
+    ScopedMessageLoopRegistration registration(loop);
+    return loop.Run();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Narrow-text helpers shared by every layer: printf-style formatting into std::string and the
+// conversions to UTF-16 that a few Windows calls need.
+#include <cstdarg>
+#include <string>
+
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatTextV(const char* format, va_list args);
+
+// Converts with the calling thread's ANSI code page (CP_THREAD_ACP), like the narrow Windows calls do.
+std::wstring AnsiToWide(const std::string& text);

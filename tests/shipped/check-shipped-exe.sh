@@ -1,0 +1,37 @@
+#!/bin/sh
+# check-shipped-exe.sh EXE OBJDUMP DENYLIST
+# The shipped installer is a 32-bit GUI program that imports only system DLLs and nothing Windows XP
+# lacks, and carries its version information, manifest and signature.
+set -u
+exe=$1 objdump=$2 denylist=$3
+strings=$(echo "$objdump" | sed "s/objdump$/strings/")
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+[ -f "$exe" ] || { echo "FAIL: $exe is missing"; exit 1; }
+headers=$("$objdump" -p "$exe") || { echo "FAIL: objdump cannot read $exe"; exit 1; }
+
+echo "$headers" | grep -q "file format pei-i386" || fail "not a 32-bit (i386) PE file"
+echo "$headers" | grep -Eq "^Subsystem[[:space:]]+0+2[[:space:]]" || fail "not a GUI subsystem program"
+
+system_dlls=" kernel32.dll user32.dll gdi32.dll msimg32.dll advapi32.dll shell32.dll shlwapi.dll version.dll ole32.dll wintrust.dll crypt32.dll ws2_32.dll msvcrt.dll "
+dlls=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || fail "no import table found"
+for dll in $dlls; do
+  case "$system_dlls" in *" $dll "*) ;; *) fail "imports a non-system DLL: $dll" ;; esac
+done
+
+imports=$(echo "$headers" | awk '/DLL Name:/ {in_table = 1; next} in_table && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}')
+for name in $(grep -v '^#' "$denylist"); do
+  echo "$imports" | grep -qx "$name" && fail "imports $name, which Windows XP lacks"
+done
+
+# Version resource and manifest, as UTF-16 and 8-bit text inside the resource section.
+"$strings" -el "$exe" | grep -qx "2.17.10" || fail "no version information 2.17.10"
+"$strings" -el "$exe" | grep -qx "Nox Racing Limited" || fail "no company name in the version information"
+"$strings" "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"' || fail "no asInvoker manifest"
+echo "$headers" | grep -Eq "^Entry 4 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Security Directory" \
+  || fail "no Authenticode signature"
+
+[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, system DLLs only, nothing newer than XP, version, manifest and signature present"
+[ "$failures" -eq 0 ]

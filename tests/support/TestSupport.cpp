@@ -1,0 +1,241 @@
+#include "TestSupport.h"
+
+#include <cstdio>
+
+namespace testing_support {
+
+std::string ExeDir()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string BuildFile(const std::string& name) { return ExeDir() + name; }
+
+TempDir::TempDir()
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static LONG counter = 0;
+    for (;;) {
+        char name[64];
+        std::snprintf(name, sizeof(name), "noxtest_%lu_%lu_%ld\\", GetCurrentProcessId(), GetTickCount(),
+                      InterlockedIncrement(&counter));
+        m_path = std::string(base) + name;
+        if (CreateDirectoryA(m_path.c_str(), nullptr))
+            break;
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(m_path); }
+
+void RemoveTree(const std::string& path)
+{
+    std::string dir = path;
+    if (!dir.empty() && dir.back() != '\\')
+        dir += '\\';
+    // Long paths need the \\?\ form to be found and deleted.
+    std::wstring wideDir = L"\\\\?\\";
+    for (char c : dir)
+        wideDir += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((wideDir + L"*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring full = wideDir + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                std::string narrow;
+                for (wchar_t c : full.substr(4))
+                    narrow += static_cast<char>(c);
+                RemoveTree(narrow);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(wideDir.c_str());
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+            bytes.append(buffer, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine, bool captureOutput)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    HANDLE outputWrite = nullptr;
+    if (captureOutput) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        if (!CreatePipe(&m_outputRead, &outputWrite, &inherit, 0))
+            return;
+        SetHandleInformation(m_outputRead, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = outputWrite;
+        startup.hStdError = outputWrite;
+    }
+    std::string mutableLine = commandLine;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, captureOutput, 0, nullptr, nullptr, &startup,
+                       &info)) {
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_id = info.dwProcessId;
+    }
+    if (outputWrite)
+        CloseHandle(outputWrite);
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (m_process) {
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process, 255);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+    }
+    if (m_outputRead)
+        CloseHandle(m_outputRead);
+}
+
+bool ChildProcess::Wait(DWORD timeoutMs) { return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0; }
+
+DWORD ChildProcess::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_process)
+        GetExitCodeProcess(m_process, &code);
+    return code;
+}
+
+std::string ChildProcess::ReadAllOutput(DWORD timeoutMs)
+{
+    std::string output;
+    if (!m_outputRead)
+        return output;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(m_outputRead, nullptr, 0, nullptr, &available, nullptr))
+            break;  // the writer is gone and everything has been read
+        if (available) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!ReadFile(m_outputRead, buffer, sizeof(buffer), &got, nullptr) || got == 0)
+                break;
+            output.append(buffer, got);
+            continue;
+        }
+        if (GetTickCount() - start > timeoutMs)
+            break;
+        Sleep(10);
+    }
+    return output;
+}
+
+namespace {
+
+struct WindowSearch
+{
+    DWORD pid;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char className[128] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    if (pid == search->pid && IsWindowVisible(hwnd) && lstrcmpiA(className, search->className) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    do {
+        WindowSearch search = {pid, className, nullptr};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    char text[2048] = {};
+    // WM_GETTEXT works across processes, unlike GetWindowText on another process's controls.
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return text;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    const int kMessageTextId = 0xFFFF;  // the static control that holds a message box's text
+    HWND textControl = GetDlgItem(box, kMessageTextId);
+    return textControl ? WindowText(textControl) : std::string();
+}
+
+ScopedWindowsVersion::ScopedWindowsVersion(const std::string& exeFileName, const char* version)
+    : m_keyPath("Software\\Wine\\AppDefaults\\" + exeFileName)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(lstrlenA(version) + 1));
+        RegCloseKey(key);
+    }
+}
+
+ScopedWindowsVersion::~ScopedWindowsVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, m_keyPath.c_str()); }
+
+std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir, const std::string& newName)
+{
+    const std::string target = dir.File(newName);
+    CopyFileA(BuildFile(buildFileName).c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+DWORD UserObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }
+
+}  // namespace testing_support

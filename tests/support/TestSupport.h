@@ -1,0 +1,87 @@
+#pragma once
+// Helpers for tests that run under Wine: temporary folders, child processes with time limits, the
+// windows a child shows, and the Windows version a child sees.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Folder of the running test executable, with a final backslash. The build puts every executable of
+// a tree, the installers included, into that folder.
+std::string ExeDir();
+std::string BuildFile(const std::string& name);
+
+// A fresh folder under %TEMP%, removed with everything in it at the end of its scope.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }  // ends with a backslash
+    std::string File(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+void RemoveTree(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// A child process that is ended, if it still runs, when the object goes.
+class ChildProcess
+{
+public:
+    // Starts `commandLine` (program and arguments). captureOutput: stdout and stderr go to a pipe.
+    explicit ChildProcess(const std::string& commandLine, bool captureOutput = false);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return m_process != nullptr; }
+    DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_process; }
+    // Waits for the end; false on time-out.
+    bool Wait(DWORD timeoutMs);
+    DWORD ExitCode() const;
+    // Everything the child wrote, once it has ended (reads until the pipe closes or time runs out).
+    std::string ReadAllOutput(DWORD timeoutMs);
+
+private:
+    HANDLE m_process = nullptr;
+    HANDLE m_outputRead = nullptr;
+    DWORD m_id = 0;
+};
+
+// Waits up to timeoutMs for a visible top-level window of process `pid` with class `className`.
+HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
+// The text of a standard message box (its static text control).
+std::string MessageBoxText(HWND box);
+std::string WindowText(HWND hwnd);
+
+// The Windows version Wine reports to executables of one file name, for as long as the object lives.
+// Set per executable name, so tests running side by side do not see each other's setting.
+class ScopedWindowsVersion
+{
+public:
+    ScopedWindowsVersion(const std::string& exeFileName, const char* version);
+    ~ScopedWindowsVersion();
+    ScopedWindowsVersion(const ScopedWindowsVersion&) = delete;
+    ScopedWindowsVersion& operator=(const ScopedWindowsVersion&) = delete;
+
+private:
+    std::string m_keyPath;
+};
+
+// Copies an executable from the build tree to a uniquely named file in `dir`, returning its path.
+std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir, const std::string& newName);
+
+// Counts of the GDI and USER objects this process holds.
+DWORD GdiObjectCount();
+DWORD UserObjectCount();
+
+}  // namespace testing_support

@@ -1,0 +1,81 @@
+#include "ui/WindowImpl.h"
+
+#include "ui/AppModule.h"
+
+NRWindowImplRoot::~NRWindowImplRoot()
+{
+    // A window must not outlive its object: its procedure would reach freed memory.
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+bool NRWindowImplRoot::RegisterClass(NRWndClassInfo& classInfo)
+{
+    if (classInfo.atom)
+        return true;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = classInfo.style;
+    wc.lpfnWndProc = StartWindowProc;
+    wc.hInstance = g_module.Instance();
+    wc.hCursor = classInfo.cursor ? ::LoadCursorA(nullptr, classInfo.cursor) : nullptr;
+    wc.hbrBackground = classInfo.background;
+    wc.lpszClassName = classInfo.name;
+    classInfo.atom = ::RegisterClassExA(&wc);
+    return classInfo.atom != 0;
+}
+
+HWND NRWindowImplRoot::CreateImpl(NRWndClassInfo& classInfo, HWND parent, const RECT& rect, const char* title,
+                                  DWORD style, DWORD exStyle, HMENU menuOrId)
+{
+    if (m_hWnd || !RegisterClass(classInfo) || !g_module.AddCreatingWindow(this))
+        return nullptr;
+    HWND hwnd = ::CreateWindowExA(exStyle, MAKEINTATOM(classInfo.atom), title ? title : "", style, rect.left,
+                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, menuOrId,
+                                  g_module.Instance(), nullptr);
+    if (!m_hWnd)
+        g_module.TakeCreatingWindow();  // no message reached the window, so nobody took the object
+    if (!hwnd)
+        m_hWnd = nullptr;
+    return hwnd;
+}
+
+LRESULT NRWindowImplRoot::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NRWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = static_cast<NRWindowImplRoot*>(g_module.TakeCreatingWindow());
+    if (!self)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    self->m_hWnd = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    return WindowProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NRWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<NRWindowImplRoot*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+
+    MSG current = {hwnd, message, wParam, lParam, 0, {0, 0}};
+    const MSG* outer = self->m_currentMessage;
+    self->m_currentMessage = &current;
+    LRESULT result = 0;
+    if (!self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
+        result = ::DefWindowProcA(hwnd, message, wParam, lParam);
+    self->m_currentMessage = outer;
+
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->m_hWnd = nullptr;
+        self->OnFinalMessage(hwnd);
+    }
+    return result;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Window implementation in the ATL manner: a C++ object bound to its window, a message map per class
+// (ProcessWindowMessage, which handles its messages and passes the rest to its base class's map),
+// window class registration on first use, and window traits that supply default styles.
+#include <windows.h>
+
+#include "ui/Window.h"
+
+// Window class properties; registered once, the first time a window of the class is created.
+struct NRWndClassInfo
+{
+    const char* name;
+    UINT style;
+    HBRUSH background;
+    LPCSTR cursor;  // a system cursor id such as IDC_ARROW, or null for none
+    ATOM atom;
+};
+
+template <DWORD Style, DWORD ExStyle = 0>
+struct NRWinTraits
+{
+    static DWORD GetWndStyle(DWORD style) { return style ? style : Style; }
+    static DWORD GetWndExStyle(DWORD exStyle) { return exStyle ? exStyle : ExStyle; }
+};
+
+using NRControlWinTraits = NRWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS>;
+
+class NRWindowImplRoot : public NRWindow
+{
+public:
+    NRWindowImplRoot() = default;
+    NRWindowImplRoot(const NRWindowImplRoot&) = delete;
+    NRWindowImplRoot& operator=(const NRWindowImplRoot&) = delete;
+    virtual ~NRWindowImplRoot();
+
+    // The message map. Returns true when the message was handled, with its result in `result`;
+    // a derived map handles its own messages and then calls its base class's map.
+    virtual bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+
+    // Called after the window has received its last message (WM_NCDESTROY); the handle is already
+    // detached from the object.
+    virtual void OnFinalMessage(HWND /*hwnd*/) {}
+
+    // The message being processed, while a handler runs.
+    const MSG* CurrentMessage() const { return m_currentMessage; }
+
+protected:
+    // Registers the class if needed and creates the window bound to this object. Returns null, with no
+    // window, when registration, the creation bookkeeping or the creation fails.
+    HWND CreateImpl(NRWndClassInfo& classInfo, HWND parent, const RECT& rect, const char* title, DWORD style,
+                    DWORD exStyle, HMENU menuOrId);
+
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool RegisterClass(NRWndClassInfo& classInfo);
+
+    const MSG* m_currentMessage = nullptr;
+};
+
+template <class T, class Traits = NRControlWinTraits>
+class NRWindowImpl : public NRWindowImplRoot
+{
+public:
+    HWND Create(HWND parent, const RECT& rect = RECT{}, const char* title = nullptr, DWORD style = 0,
+                DWORD exStyle = 0, UINT id = 0)
+    {
+        return CreateImpl(T::GetWndClassInfo(), parent, rect, title, Traits::GetWndStyle(style),
+                          Traits::GetWndExStyle(exStyle), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+    }
+};
