@@ -235,7 +235,4 @@ std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir,
     return target;
 }
 
-DWORD GdiObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
-DWORD UserObjectCount() { return GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }
-
 }  // namespace testing_support

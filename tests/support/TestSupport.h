@@ -80,8 +80,4 @@ private:
 // Copies an executable from the build tree to a uniquely named file in `dir`, returning its path.
 std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir, const std::string& newName);
 
-// Counts of the GDI and USER objects this process holds.
-DWORD GdiObjectCount();
-DWORD UserObjectCount();
-
 }  // namespace testing_support
