@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Registry.h"
 #include "ui/WindowImpl.h"
 
 template <class T, class Traits>
@@ -57,7 +58,20 @@ public:
 protected:
     virtual bool CanClose(const char* /*reason*/) { return true; }
     virtual std::string GetTitleSuffix() { return std::string(); }
-    virtual void CloseMainWindow() { this->DestroyWindow(); }
+    // Remembers where the window was, restored first if it is minimised or hidden, then destroys it.
+    virtual void CloseMainWindow()
+    {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof(placement);
+        if (GetWindowPlacement(this->Handle(), &placement) &&
+            (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_HIDE ||
+             placement.showCmd == SW_MINIMIZE)) {
+            this->ShowWindow(SW_SHOWNORMAL);
+            GetWindowPlacement(this->Handle(), &placement);
+        }
+        g_registry.WriteWindowPlacement(placement);
+        this->DestroyWindow();
+    }
 
 private:
     std::string m_baseTitle;

@@ -1,10 +1,17 @@
 #include "app/NoxSetupWnd.h"
 
 #include "app/Version.h"
+#include "platform/Registry.h"
 #include "platform/Text.h"
 #include "ui/AppModule.h"
 
-NoxSetupWnd::NoxSetupWnd() : Base("NoxSetup Ethernet Drivers") {}
+NoxSetupWnd::NoxSetupWnd() : Base("NoxSetup Ethernet Drivers")
+{
+    // Written back so that the value exists afterwards; a stored value stays as it is.
+    DWORD newGui = 1;
+    g_registry.ReadCompanyDword("NEWGUI", newGui);
+    g_registry.WriteCompanyDword("NEWGUI", newGui);
+}
 
 NRWndClassInfo& NoxSetupWnd::GetWndClassInfo()
 {

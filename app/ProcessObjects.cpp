@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/Registry.h"
+
 namespace {
 
 void CleanupWinsock() { WSACleanup(); }
@@ -22,6 +24,15 @@ struct WinsockSession
 
 WinsockSession g_winsock;
 
+struct GuiSettingsLoader
+{
+    GuiSettingsLoader() { LoadGuiSettings(); }
+};
+
+GuiSettingsLoader g_guiSettingsLoader;
+
 }  // namespace
+
+// g_registry is constant-initialised (platform/Registry.cpp): it is ready before all of these.
 
 NoxSetupWnd g_mainWnd;

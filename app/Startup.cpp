@@ -5,18 +5,22 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "app/NoxSetupWnd.h"
 #include "app/Version.h"
+#include "platform/Registry.h"
+#include "platform/Signature.h"
 #include "platform/SystemInfo.h"
+#include "platform/Text.h"
 #include "ui/AppModule.h"
 #include "ui/MessageLoop.h"
 
 namespace {
 
-void ShowStartupError(const char* text, UINT type = MB_OK)
+int ShowStartupError(const char* text, UINT type = MB_OK)
 {
-    MessageBoxA(nullptr, text, "Error", type);
+    return MessageBoxA(nullptr, text, "Error", type);
 }
 
 // Prints the version line on the console of the process that started us, if it has one.
@@ -102,6 +106,26 @@ private:
     bool m_registered;
 };
 
+// Checks the program's own signature. On Windows 7 and later a failure ends the program; on XP and
+// Vista, where the check may fail for want of current root certificates, the user may go on.
+bool SignatureAccepted()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string reason;
+    if (VerifyFileSignature(AnsiToWide(path), reason))
+        return true;
+    if (g_osType > OsWinVista) {
+        ShowStartupError(FormatText("Digital Signature Failed\n%s", reason.c_str()).c_str());
+        return false;
+    }
+    const std::string question = FormatText(
+        "%s cannot verify the digital signature on this installer\n"
+        "Do you want 'risk' to proceeding with the installation anyway?",
+        g_osName.c_str());
+    return ShowStartupError(question.c_str(), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 }  // namespace
 
 bool IsVersionQuery(const char* commandLine)
@@ -136,12 +160,17 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
         return 1;
     }
 
+    if (!SignatureAccepted())
+        return 1;
+
     if (!mainWnd.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}))
         return 1;
     mainWnd.SetTestMode(commandLine && *commandLine);
     mainWnd.ShowWindow(showCommand);
     mainWnd.CenterOnWorkArea();
     mainWnd.UpdateWindow();
+
+    g_registry.EnsureMachineKey();
 
     NRMessageLoop loop;
     ScopedMessageLoopRegistration registration(loop);

@@ -3,105 +3,122 @@
 
 #include <string>
 
-#include "TestSupport.h"
+#include "InstallerRun.h"
 
 using namespace testing_support;
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 20000;
-
-class InstallerStart : public testing::Test
+// Checks the window a user sees, then closes it as the close button would.
+void ExpectMainWindowAndClose(InstallerRun& run)
 {
-protected:
-    // A private copy, so the Windows version can be chosen for it alone.
-    std::string Installer(const char* name = "NoxSetup.exe")
-    {
-        return CopyExecutable(name, m_dir, m_copyName);
+    HWND window = run.WaitForMainWindow();
+    ASSERT_TRUE(window) << "no installer window";
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(640, rect.right - rect.left);
+    EXPECT_EQ(480, rect.bottom - rect.top);
+    EXPECT_EQ(static_cast<LONG>(0x96080000), GetWindowLongA(window, GWL_STYLE));
+    EXPECT_EQ("NoxSetup Ethernet Drivers 2.17.10", WindowText(window));
+
+    // Centred on the work area of its monitor.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    EXPECT_EQ((monitor.rcWork.left + monitor.rcWork.right) / 2 - 320, rect.left);
+    EXPECT_EQ((monitor.rcWork.top + monitor.rcWork.bottom) / 2 - 240, rect.top);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, run.WaitForExit());
+}
+
+DWORD ReadUserDword(const char* keyPath, const char* name, DWORD& type)
+{
+    DWORD value = 0, size = sizeof(value);
+    type = REG_NONE;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
     }
-    std::string CommandLine(const std::string& exe, const std::string& arguments)
-    {
-        return '"' + exe + '"' + (arguments.empty() ? "" : " " + arguments);
-    }
-    const std::string& CopyName() const { return m_copyName; }
-
-    // Checks the window a user sees, then closes it as the close button would.
-    void ExpectMainWindowAndClose(ChildProcess& child)
-    {
-        HWND window = WaitForProcessWindow(child.Id(), "NoxSetupWnd", kStartTimeoutMs);
-        ASSERT_TRUE(window) << "no installer window";
-        // The window shows from its creation on; start-up centres it before the message loop runs.
-        ASSERT_EQ(0u, WaitForInputIdle(child.Handle(), kStartTimeoutMs));
-        RECT rect = {};
-        GetWindowRect(window, &rect);
-        EXPECT_EQ(640, rect.right - rect.left);
-        EXPECT_EQ(480, rect.bottom - rect.top);
-        EXPECT_EQ(static_cast<LONG>(0x96080000), GetWindowLongA(window, GWL_STYLE));
-        EXPECT_EQ("NoxSetup Ethernet Drivers 2.17.10", WindowText(window));
-
-        // Centred on the work area of its monitor.
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof(monitor);
-        GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-        EXPECT_EQ((monitor.rcWork.left + monitor.rcWork.right) / 2 - 320, rect.left);
-        EXPECT_EQ((monitor.rcWork.top + monitor.rcWork.bottom) / 2 - 240, rect.top);
-
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(child.Wait(kStartTimeoutMs)) << "the installer did not end after WM_CLOSE";
-        EXPECT_EQ(0u, child.ExitCode());
-    }
-
-private:
-    TempDir m_dir;
-    std::string m_copyName = "NoxSetup_e2e_" + std::to_string(GetCurrentProcessId()) + ".exe";
-};
+    return value;
+}
 
 }  // namespace
 
-TEST_F(InstallerStart, VersionSwitchPrintsTheVersionLineThroughTheParentConsole)
+TEST(InstallerStart, VersionSwitchPrintsTheVersionLineThroughTheParentConsole)
 {
-    const std::string exe = Installer();
+    TempDir dir;
+    const std::string exe = CopyExecutable("NoxSetup.exe", dir, "NoxSetup.exe");
     char comspec[MAX_PATH] = "cmd.exe";
     GetEnvironmentVariableA("ComSpec", comspec, MAX_PATH);
-    ChildProcess child(std::string(comspec) + " /c " + CommandLine(exe, "/version"), true);
+    ChildProcess child(std::string(comspec) + " /c " + InstallerRun::CommandLine(exe, "/version"), true);
     ASSERT_TRUE(child.Started());
-    const std::string output = child.ReadAllOutput(kStartTimeoutMs);
-    ASSERT_TRUE(child.Wait(kStartTimeoutMs));
+    const std::string output = child.ReadAllOutput(InstallerRun::kTimeoutMs);
+    ASSERT_TRUE(child.Wait(InstallerRun::kTimeoutMs));
     EXPECT_EQ("NoxSetup 2.17.10\r\n", output);
     EXPECT_EQ(0u, child.ExitCode());
-    EXPECT_FALSE(WaitForProcessWindow(child.Id(), "NoxSetupWnd", 0));
 }
 
-TEST_F(InstallerStart, EmptyCommandLineOpensTheWindowAndEndsWithZeroWhenItCloses)
+TEST(InstallerStart, EmptyCommandLineOpensTheWindowAndEndsWithZeroWhenItCloses)
 {
-    ChildProcess child(CommandLine(Installer(), ""));
-    ASSERT_TRUE(child.Started());
-    ExpectMainWindowAndClose(child);
+    InstallerRun run("NoxSetup.exe", nullptr);
+    ASSERT_TRUE(run.Process().Started());
+    ExpectMainWindowAndClose(run);
 }
 
-TEST_F(InstallerStart, VersionSwitchInOtherCaseOrWithMoreTextStartsTheInstaller)
+TEST(InstallerStart, VersionSwitchInOtherCaseOrWithMoreTextStartsTheInstaller)
 {
-    const std::string exe = Installer();
     for (const char* arguments : {"/VERSION", "/version x"}) {
-        ChildProcess child(CommandLine(exe, arguments));
-        ASSERT_TRUE(child.Started());
-        ExpectMainWindowAndClose(child);
+        InstallerRun run("NoxSetup.exe", nullptr, arguments);
+        ASSERT_TRUE(run.Process().Started());
+        ExpectMainWindowAndClose(run);
     }
 }
 
-TEST_F(InstallerStart, RefusesWindowsOlderThanXp)
+TEST(InstallerStart, RefusesWindowsOlderThanXp)
 {
-    const std::string exe = Installer();
-    ScopedWindowsVersion version(CopyName(), "win2k");
-    ChildProcess child(CommandLine(exe, ""));
-    ASSERT_TRUE(child.Started());
-    HWND box = WaitForProcessWindow(child.Id(), "#32770", kStartTimeoutMs);
+    InstallerRun run("NoxSetup.exe", "win2k");
+    HWND box = run.WaitForMessageBox();
     ASSERT_TRUE(box);
     EXPECT_EQ("Error", WindowText(box));
     EXPECT_EQ("Your Windows OS version is too old for this installer", MessageBoxText(box));
     EXPECT_TRUE(GetDlgItem(box, IDOK));
     EXPECT_FALSE(GetDlgItem(box, IDNO));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(child.Wait(kStartTimeoutMs));
-    EXPECT_EQ(1u, child.ExitCode());
+    EXPECT_EQ(1u, run.WaitForExit());
+}
+
+TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
+{
+    // An existing NEWGUI stays as it is; a missing one is written with its default.
+    HKEY company = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &company, nullptr));
+    const DWORD off = 0;
+    RegSetValueExA(company, "NEWGUI", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof(off));
+    {
+        InstallerRun run("NoxSetup.exe", nullptr);
+        ExpectMainWindowAndClose(run);
+    }
+    DWORD type = 0;
+    EXPECT_EQ(0u, ReadUserDword("Software\\Nox Racing", "NEWGUI", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+
+    RegDeleteValueA(company, "NEWGUI");
+    RegCloseKey(company);
+    {
+        InstallerRun run("NoxSetup.exe", nullptr);
+        ExpectMainWindowAndClose(run);
+    }
+    EXPECT_EQ(1u, ReadUserDword("Software\\Nox Racing", "NEWGUI", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+
+    HKEY machine = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, KEY_READ, &machine));
+    if (machine)
+        RegCloseKey(machine);
+    // The installer window never remembers where it was.
+    EXPECT_EQ(0u, ReadUserDword("Software\\Nox Racing\\NoxSetup", "WindowPlacement", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_NONE), type);
 }

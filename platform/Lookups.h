@@ -1,0 +1,32 @@
+#pragma once
+// Small queries of the platform: special folders, file versions, the maker's server process and
+// date-time stamps for file names.
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct FileVersion
+{
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned build = 0;
+    unsigned revision = 0;
+};
+
+// The folder's path, always with a final backslash. CSIDL_WINDOWS falls back to the Windows directory
+// when the shell cannot answer. `owner` is the window the shell may use for its own messages.
+bool GetSpecialFolder(int folderId, std::string& path, HWND owner = nullptr);
+
+// The fixed version of the file's version resource; false without a file or a version resource.
+bool GetFileVersion(const std::string& path, FileVersion& version);
+
+// The maker's network server program, found by its file name in any letter case.
+extern const char kServerProcessName[];  // "NoxNetServer.exe"
+bool FindServerProcess(DWORD& processId);
+
+// Local date and time as "YYYY<d>MM<d>DD<m>hh<t>mm<t>ss"; a separator of 0 is left out.
+// `time` is seconds since 1970-01-01 00:00 UTC; none means now.
+std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle,
+                                char timeSeparator);

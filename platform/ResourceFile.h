@@ -1,0 +1,82 @@
+#pragma once
+// Files from the executable's resources: the file interface, its in-memory implementation, and the
+// path helpers that reach past the classic 260-character limit.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The abstract file. Failures are raised as NRError with a text.
+class NRFile
+{
+public:
+    virtual void ReadBin(void* destination, std::int32_t count) = 0;
+    virtual void WriteBin(const void* source, std::int32_t count) = 0;
+    virtual bool GetLength(std::uint64_t& length) = 0;
+    virtual bool Skip(std::int32_t count) = 0;
+    virtual void ReadString(std::string& text) = 0;
+    virtual void WriteString(const char* text) = 0;
+
+protected:
+    ~NRFile() = default;  // never deleted through the interface
+};
+
+// A file in a heap buffer. Writes append at the end of the data, reads go from a read position.
+class MemFile : public NRFile
+{
+public:
+    static constexpr std::int32_t kGrowthStep = 8096;
+
+    MemFile();
+    ~MemFile();
+    MemFile(const MemFile&) = delete;
+    MemFile& operator=(const MemFile&) = delete;
+
+    void ReadBin(void* destination, std::int32_t count) override;
+    void WriteBin(const void* source, std::int32_t count) override;
+    bool GetLength(std::uint64_t& length) override;
+    bool Skip(std::int32_t count) override;
+    // Reads up to and past the next zero byte.
+    void ReadString(std::string& text) override;
+    // Writes the text and a zero byte.
+    void WriteString(const char* text) override;
+
+    // Takes `data` without copying; the caller gets it back with Detach before the file goes.
+    void Attach(std::uint8_t* data, std::int32_t size, std::int32_t capacity);
+    void Detach();
+    // Writes the whole data to a new file (an existing one is replaced). True when the file was
+    // created and written.
+    bool SaveToFile(const std::string& path) const;
+
+    // When set, the string operations work on the companion instead of on this file.
+    void SetCompanion(std::unique_ptr<MemFile> companion) { m_companion = std::move(companion); }
+
+    const std::uint8_t* Data() const { return m_buffer; }
+    std::int32_t Capacity() const { return m_capacity; }
+    std::int32_t Position() const { return m_position; }
+    std::int32_t Size() const { return m_size; }
+
+private:
+    std::uint8_t* m_buffer = nullptr;
+    std::int32_t m_capacity = 0;
+    std::int32_t m_position = 0;
+    std::int32_t m_size = 0;
+    std::unique_ptr<MemFile> m_companion;
+};
+
+// Writes resource `id` of type `type` from the executable to `path`, replacing a file there even if
+// it is read-only. The folder must exist. False, and no file, when the resource is not there.
+bool ExtractResourceToFile(int id, const char* type, const std::string& path);
+
+// Creates the folder and every missing folder above it, from the outside in. Stops with false at
+// the first level that cannot be created; the levels made before it stay.
+bool CreateDirectoryPath(const std::string& path);
+
+// The path's attribute bits, or INVALID_FILE_ATTRIBUTES when nothing is there. Paths of 260
+// characters or more are queried in their \\?\ form.
+DWORD GetFileAttributesLong(const std::string& path);
+
+// "\\?\" + path, "\\?\UNC\" + path without its leading "\\" for a network path, or the path
+// unchanged when it already has the prefix; converted with the thread's ANSI code page.
+std::wstring MakeLongPathW(const std::string& path);

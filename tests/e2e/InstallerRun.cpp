@@ -1,0 +1,34 @@
+#include "InstallerRun.h"
+
+using namespace testing_support;
+
+InstallerRun::InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments)
+    : m_copyName("NoxSetup_e2e_" + std::to_string(GetCurrentProcessId()) + ".exe")
+{
+    m_exe = CopyExecutable(buildFile, m_dir, m_copyName);
+    if (windowsVersion)
+        m_version = std::make_unique<ScopedWindowsVersion>(m_copyName, windowsVersion);
+    m_child = std::make_unique<ChildProcess>(CommandLine(m_exe, arguments));
+}
+
+std::string InstallerRun::CommandLine(const std::string& exe, const std::string& arguments)
+{
+    return '"' + exe + '"' + (arguments.empty() ? "" : " " + arguments);
+}
+
+HWND InstallerRun::WaitForMainWindow()
+{
+    HWND window = WaitForProcessWindow(m_child->Id(), "NoxSetupWnd", kTimeoutMs);
+    // The window shows from its creation on; start-up centres it before the message loop runs.
+    if (window && WaitForInputIdle(m_child->Handle(), kTimeoutMs) != 0)
+        return nullptr;
+    return window;
+}
+
+HWND InstallerRun::WaitForMessageBox() { return WaitForProcessWindow(m_child->Id(), "#32770", kTimeoutMs); }
+
+DWORD InstallerRun::WaitForExit()
+{
+    m_child->Wait(kTimeoutMs);
+    return m_child->ExitCode();
+}

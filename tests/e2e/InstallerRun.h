@@ -1,0 +1,35 @@
+#pragma once
+// An installer build started as a user would start it, from a private copy whose Windows version
+// can be chosen.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "TestSupport.h"
+
+class InstallerRun
+{
+public:
+    static constexpr DWORD kTimeoutMs = 20000;
+
+    // `buildFile`: which installer of the build tree; `windowsVersion`: as Wine names it, or null.
+    InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments = "");
+
+    testing_support::ChildProcess& Process() { return *m_child; }
+    // The installer window once start-up has finished with it, or null.
+    HWND WaitForMainWindow();
+    // A message box the installer shows, or null.
+    HWND WaitForMessageBox();
+    // Exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitForExit();
+
+    static std::string CommandLine(const std::string& exe, const std::string& arguments);
+
+private:
+    testing_support::TempDir m_dir;
+    std::string m_copyName;
+    std::string m_exe;
+    std::unique_ptr<testing_support::ScopedWindowsVersion> m_version;
+    std::unique_ptr<testing_support::ChildProcess> m_child;
+};

@@ -1,0 +1,102 @@
+// The installer refuses to run unless the maker's signature on it is intact.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "InstallerRun.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char kLaterWindowsRefusalStart[] = "Digital Signature Failed\n";
+
+// What Windows 7 and later show for an installer the check rejects: one OK box, then exit code 1.
+void ExpectRefusedOnLaterWindows(const char* buildFile, const char* windowsVersion, const std::string& reason)
+{
+    InstallerRun run(buildFile, windowsVersion);
+    HWND box = run.WaitForMessageBox();
+    ASSERT_TRUE(box) << buildFile << " on " << windowsVersion;
+    EXPECT_EQ("Error", WindowText(box));
+    EXPECT_EQ(kLaterWindowsRefusalStart + reason, MessageBoxText(box));
+    EXPECT_TRUE(GetDlgItem(box, IDOK));
+    EXPECT_FALSE(GetDlgItem(box, IDYES));
+    EXPECT_FALSE(WaitForProcessWindow(run.Process().Id(), "NoxSetupWnd", 0));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1u, run.WaitForExit());
+}
+
+// XP and Vista ask instead; No is the default button.
+HWND ExpectQuestionOnOlderWindows(InstallerRun& run, const char* osName)
+{
+    HWND box = run.WaitForMessageBox();
+    if (!box)
+        return nullptr;
+    EXPECT_EQ("Error", WindowText(box));
+    EXPECT_EQ(std::string(osName) +
+                  " cannot verify the digital signature on this installer\n"
+                  "Do you want 'risk' to proceeding with the installation anyway?",
+              MessageBoxText(box));
+    EXPECT_TRUE(GetDlgItem(box, IDYES));
+    EXPECT_TRUE(GetDlgItem(box, IDNO));
+    EXPECT_EQ(BS_DEFPUSHBUTTON, GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & 0x0F) << "No is the default";
+    EXPECT_EQ(BS_PUSHBUTTON, GetWindowLongA(GetDlgItem(box, IDYES), GWL_STYLE) & 0x0F);
+    return box;
+}
+
+}  // namespace
+
+TEST(SignatureGate, UnsignedInstallerIsRefusedOnWindows7AndLater)
+{
+    ExpectRefusedOnLaterWindows("NoxSetup-unsigned.exe", "win7", "No signature found on the file");
+    ExpectRefusedOnLaterWindows("NoxSetup-unsigned.exe", "win10", "No signature found on the file");
+}
+
+TEST(SignatureGate, DamagedOrForeignSignedInstallerIsRefused)
+{
+    ExpectRefusedOnLaterWindows("NoxSetup-tampered.exe", "win7", "The signature of the file is invalid");
+    ExpectRefusedOnLaterWindows("NoxSetup-foreign.exe", "win8",
+                                "The file is signed by \"Someone Else Ltd\", not by NOX RACING LIMITED");
+}
+
+TEST(SignatureGate, SignedInstallerStartsOnEveryVersion)
+{
+    for (const char* version : {"winxp64", "vista", "win7", "win10"}) {
+        InstallerRun run("NoxSetup.exe", version);
+        HWND window = run.WaitForMainWindow();
+        ASSERT_TRUE(window) << version;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, run.WaitForExit()) << version;
+    }
+}
+
+TEST(SignatureGate, OnXpAnsweringNoEndsTheInstaller)
+{
+    InstallerRun run("NoxSetup-unsigned.exe", "winxp64");
+    HWND box = ExpectQuestionOnOlderWindows(run, "WinXP x64");
+    ASSERT_TRUE(box);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+    EXPECT_EQ(1u, run.WaitForExit());
+}
+
+TEST(SignatureGate, OnVistaEnterTakesTheDefaultNo)
+{
+    InstallerRun run("NoxSetup-unsigned.exe", "vista");
+    HWND box = ExpectQuestionOnOlderWindows(run, "WinVista x64");
+    ASSERT_TRUE(box);
+    // Enter in a message box presses the focused default button.
+    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(1u, run.WaitForExit());
+}
+
+TEST(SignatureGate, OnXpAnsweringYesContinuesToTheInstallerWindow)
+{
+    InstallerRun run("NoxSetup-unsigned.exe", "winxp64");
+    HWND box = ExpectQuestionOnOlderWindows(run, "WinXP x64");
+    ASSERT_TRUE(box);
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+    HWND window = run.WaitForMainWindow();
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, run.WaitForExit());
+}
