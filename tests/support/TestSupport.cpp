@@ -235,4 +235,11 @@ std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir,
     return target;
 }
 
+HANDLE NextHandleValue()
+{
+    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    CloseHandle(probe);
+    return probe;
+}
+
 }  // namespace testing_support

@@ -80,4 +80,9 @@ private:
 // Copies an executable from the build tree to a uniquely named file in `dir`, returning its path.
 std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir, const std::string& newName);
 
+// The value the next kernel handle of this process gets. Windows and Wine hand out the lowest free
+// slot, so an operation that leaves a handle (file, key, snapshot, process) open moves it; one that
+// releases everything leaves it where it was. (Wine reports no handle or GUI object counts.)
+HANDLE NextHandleValue();
+
 }  // namespace testing_support
