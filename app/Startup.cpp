@@ -14,6 +14,7 @@
 #include "platform/SystemInfo.h"
 #include "platform/Text.h"
 #include "ui/AppModule.h"
+#include "ui/DropShadow.h"
 #include "ui/MessageLoop.h"
 
 namespace {
@@ -52,6 +53,7 @@ public:
             FreeLibrary(m_kernel32);
         g_pfnWow64DisableFsRedirection = nullptr;
         g_pfnWow64RevertFsRedirection = nullptr;
+        NRDropShadow::Shutdown();
         if (m_moduleInitialized)
             g_module.Term();
         if (m_comInitialized)
@@ -145,6 +147,7 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
         return 1;
     if (!resources.InitializeModule(instance))
         return 1;
+    NRDropShadow::Initialize(instance);
 
     g_isWow64 = IsWow64() ? 1 : 0;
     g_osType = DetectOsType();

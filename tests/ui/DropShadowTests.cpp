@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+
+#include "ui/DropShadow.h"
+
+TEST(DropShadowSupport, InitialisesOnceAndRegistersTheShadowClass)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(NRDropShadow::Initialize(instance));
+    EXPECT_TRUE(NRDropShadow::Available());
+    EXPECT_TRUE(NRDropShadow::DwmIsCompositionEnabledFunction()) << "Wine has dwmapi";
+    EXPECT_FALSE(NRDropShadow::Initialize(instance)) << "a second call does nothing";
+
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetClassInfoExA(instance, "TarnShadowWnd", &info));
+    EXPECT_EQ(static_cast<UINT>(CS_HREDRAW | CS_VREDRAW), info.style);
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), info.hbrBackground);
+
+    NRDropShadow::Shutdown();
+    EXPECT_FALSE(NRDropShadow::Available());
+    EXPECT_FALSE(GetClassInfoExA(instance, "TarnShadowWnd", &info)) << "the class goes with it";
+    EXPECT_EQ(nullptr, GetModuleHandleA("dwmapi.dll")) << "and so does dwmapi";
+    EXPECT_TRUE(NRDropShadow::Initialize(instance)) << "and it can be set up again";
+    NRDropShadow::Shutdown();
+}
