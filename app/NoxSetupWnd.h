@@ -7,8 +7,7 @@
 
 #include "app/NoxAppWnd.h"
 
-using NoxSetupWndTraits =
-    NRWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU, 0>;
+using NoxSetupWndTraits = NRWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU, 0>;
 
 class NoxSetupWnd : public NoxAppWnd<NoxSetupWnd, NoxSetupWndTraits>
 {

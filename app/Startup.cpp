@@ -19,10 +19,7 @@
 
 namespace {
 
-int ShowStartupError(const char* text, UINT type = MB_OK)
-{
-    return MessageBoxA(nullptr, text, "Error", type);
-}
+int ShowStartupError(const char* text, UINT type = MB_OK) { return MessageBoxA(nullptr, text, "Error", type); }
 
 // Prints the version line on the console of the process that started us, if it has one.
 void PrintVersion()
@@ -130,10 +127,7 @@ bool SignatureAccepted()
 
 }  // namespace
 
-bool IsVersionQuery(const char* commandLine)
-{
-    return commandLine && std::strcmp(commandLine, "/version") == 0;
-}
+bool IsVersionQuery(const char* commandLine) { return commandLine && std::strcmp(commandLine, "/version") == 0; }
 
 int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLine, int showCommand)
 {

@@ -64,8 +64,7 @@ bool FindServerProcess(DWORD& processId)
     return found;
 }
 
-std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle,
-                                char timeSeparator)
+std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle, char timeSeparator)
 {
     SYSTEMTIME utc = {};
     if (time) {
@@ -87,8 +86,8 @@ std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSepar
                                       : FormatText("%4d%02d%02d", local.wYear, local.wMonth, local.wDay);
     if (middle)
         stamp += middle;
-    stamp += timeSeparator ? FormatText("%02d%c%02d%c%02d", local.wHour, timeSeparator, local.wMinute,
-                                        timeSeparator, local.wSecond)
+    stamp += timeSeparator ? FormatText("%02d%c%02d%c%02d", local.wHour, timeSeparator, local.wMinute, timeSeparator,
+                                        local.wSecond)
                            : FormatText("%02d%02d%02d", local.wHour, local.wMinute, local.wSecond);
     return stamp;
 }

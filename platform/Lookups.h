@@ -28,5 +28,4 @@ bool FindServerProcess(DWORD& processId);
 
 // Local date and time as "YYYY<d>MM<d>DD<m>hh<t>mm<t>ss"; a separator of 0 is left out.
 // `time` is seconds since 1970-01-01 00:00 UTC; none means now.
-std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle,
-                                char timeSeparator);
+std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle, char timeSeparator);

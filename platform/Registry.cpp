@@ -117,8 +117,8 @@ bool MachineKeySecurity::Build()
     if (!AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_everyone))
         return Report("AllocateAndInitializeSid 1");
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                  0, 0, 0, 0, &m_administrators))
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &m_administrators))
         return Report("AllocateAndInitializeSid 2");
 
     EXPLICIT_ACCESS_A access[2] = {};
@@ -186,9 +186,15 @@ bool NRRegistry::ReadProgramDword(const char* name, DWORD& value) const { return
 
 bool NRRegistry::ReadCompanyDword(const char* name, DWORD& value) const { return ReadDword(m_companyKey, name, value); }
 
-bool NRRegistry::WriteProgramDword(const char* name, DWORD value) const { return WriteDword(m_programKey, name, value); }
+bool NRRegistry::WriteProgramDword(const char* name, DWORD value) const
+{
+    return WriteDword(m_programKey, name, value);
+}
 
-bool NRRegistry::WriteCompanyDword(const char* name, DWORD value) const { return WriteDword(m_companyKey, name, value); }
+bool NRRegistry::WriteCompanyDword(const char* name, DWORD value) const
+{
+    return WriteDword(m_companyKey, name, value);
+}
 
 bool NRRegistry::WriteWindowPlacement(const WINDOWPLACEMENT& placement) const
 {

@@ -54,8 +54,8 @@ MemFile::~MemFile() { std::free(m_buffer); }
 void MemFile::ReadBin(void* destination, std::int32_t count)
 {
     // Unsigned, as the sizes are: a negative count is a huge one and never fits.
-    const std::uint64_t end = static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_position)) +
-                              static_cast<std::uint32_t>(count);
+    const std::uint64_t end =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_position)) + static_cast<std::uint32_t>(count);
     if (end > static_cast<std::uint32_t>(m_size))
         throw NRError("MemFile::ReadBin : out of space");
     std::memcpy(destination, m_buffer + m_position, static_cast<size_t>(count));
@@ -94,8 +94,8 @@ bool MemFile::GetLength(std::uint64_t& length)
 
 bool MemFile::Skip(std::int32_t count)
 {
-    const std::uint64_t end = static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_position)) +
-                              static_cast<std::uint32_t>(count);
+    const std::uint64_t end =
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_position)) + static_cast<std::uint32_t>(count);
     if (end > static_cast<std::uint32_t>(m_size))
         return false;
     m_position = static_cast<std::int32_t>(end);

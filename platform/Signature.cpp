@@ -37,8 +37,7 @@ std::string SignerName(HANDLE stateData)
         return std::string();
 
     DWORD x500 = CERT_X500_NAME_STR;
-    const DWORD length =
-        CertGetNameStringA(certificate->pCert, CERT_NAME_FRIENDLY_DISPLAY_TYPE, 0, &x500, nullptr, 0);
+    const DWORD length = CertGetNameStringA(certificate->pCert, CERT_NAME_FRIENDLY_DISPLAY_TYPE, 0, &x500, nullptr, 0);
     if (length == 0)
         return std::string();
     char* buffer = static_cast<char*>(LocalAlloc(LPTR, length));
@@ -56,11 +55,16 @@ std::string SignerName(HANDLE stateData)
 std::string SignatureResultText(LONG trustResult)
 {
     switch (trustResult) {
-    case ERROR_SUCCESS: return "File signature is OK";
-    case kTrustNoSignature: return "No signature found on the file";
-    case kTrustBadDigest: return "The signature of the file is invalid";
-    case kTrustProviderUnknown: return "No trust provider on this machine can verify this type of files";
-    default: return FormatText("WinVerifyTrust failed with error 0x%.8lX", static_cast<unsigned long>(trustResult));
+    case ERROR_SUCCESS:
+        return "File signature is OK";
+    case kTrustNoSignature:
+        return "No signature found on the file";
+    case kTrustBadDigest:
+        return "The signature of the file is invalid";
+    case kTrustProviderUnknown:
+        return "No trust provider on this machine can verify this type of files";
+    default:
+        return FormatText("WinVerifyTrust failed with error 0x%.8lX", static_cast<unsigned long>(trustResult));
     }
 }
 
@@ -88,9 +92,9 @@ bool VerifyFileSignature(const std::wstring& path, std::string& message)
         const std::string signer = SignerName(trust.hWVTStateData);
         verdict = signer == kExpectedSignerName;
         if (!verdict) {
-            message = signer.empty() ? std::string("The signer of the file cannot be read")
-                                     : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(),
-                                                  kExpectedSignerName);
+            message = signer.empty()
+                          ? std::string("The signer of the file cannot be read")
+                          : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(), kExpectedSignerName);
         }
     }
 

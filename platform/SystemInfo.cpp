@@ -20,13 +20,20 @@ DWORD MaskedBuild(const NtVersion& version) { return version.build & kBuildNumbe
 const char* OsTypeName(OsType type)
 {
     switch (type) {
-    case OsWin11: return "Win11";
-    case OsWin10: return "Win10";
-    case OsWin8: return "Win8";
-    case OsWin7: return "Win7";
-    case OsWinVista: return "WinVista";
-    case OsWinXP: return "WinXP";
-    case OsWinTooOld: break;
+    case OsWin11:
+        return "Win11";
+    case OsWin10:
+        return "Win10";
+    case OsWin8:
+        return "Win8";
+    case OsWin7:
+        return "Win7";
+    case OsWinVista:
+        return "WinVista";
+    case OsWinXP:
+        return "WinXP";
+    case OsWinTooOld:
+        break;
     }
     return "WinTooOld";
 }
@@ -38,8 +45,8 @@ bool QueryWow64Process()
     if (!kernel32)
         return false;
     bool result = false;
-    auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")));
+    auto isWow64Process =
+        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")));
     BOOL wow64 = FALSE;
     if (isWow64Process && isWow64Process(GetCurrentProcess(), &wow64))
         result = wow64 != FALSE;

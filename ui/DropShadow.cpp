@@ -10,8 +10,8 @@ bool NRDropShadow::Initialize(HINSTANCE instance)
     if (s_updateLayeredWindow)
         return false;
     HMODULE user32 = GetModuleHandleA("USER32.DLL");
-    auto updateLayeredWindow = user32 ? reinterpret_cast<UpdateLayeredWindowFn>(reinterpret_cast<void*>(
-                                            GetProcAddress(user32, "UpdateLayeredWindow")))
+    auto updateLayeredWindow = user32 ? reinterpret_cast<UpdateLayeredWindowFn>(
+                                            reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")))
                                       : nullptr;
     if (!updateLayeredWindow)
         return false;

@@ -9,8 +9,7 @@ class NRDropShadow
 public:
     static constexpr const char* kWindowClassName = "TarnShadowWnd";
 
-    typedef BOOL(WINAPI* UpdateLayeredWindowFn)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                                BLENDFUNCTION*, DWORD);
+    typedef BOOL(WINAPI* UpdateLayeredWindowFn)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
     typedef HRESULT(WINAPI* DwmIsCompositionEnabledFn)(BOOL*);
 
     // Called once by start-up before any window exists. False, doing nothing, when it already

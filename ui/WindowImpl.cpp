@@ -32,9 +32,9 @@ HWND NRWindowImplRoot::CreateImpl(NRWndClassInfo& classInfo, HWND parent, const 
 {
     if (m_hWnd || !RegisterClass(classInfo) || !g_module.AddCreatingWindow(this))
         return nullptr;
-    HWND hwnd = ::CreateWindowExA(exStyle, MAKEINTATOM(classInfo.atom), title ? title : "", style, rect.left,
-                                  rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, menuOrId,
-                                  g_module.Instance(), nullptr);
+    HWND hwnd = ::CreateWindowExA(exStyle, MAKEINTATOM(classInfo.atom), title ? title : "", style, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent, menuOrId, g_module.Instance(),
+                                  nullptr);
     if (!m_hWnd)
         g_module.TakeCreatingWindow();  // no message reached the window, so nobody took the object
     if (!hwnd)

@@ -64,8 +64,8 @@ template <class T, class Traits = NRControlWinTraits>
 class NRWindowImpl : public NRWindowImplRoot
 {
 public:
-    HWND Create(HWND parent, const RECT& rect = RECT{}, const char* title = nullptr, DWORD style = 0,
-                DWORD exStyle = 0, UINT id = 0)
+    HWND Create(HWND parent, const RECT& rect = RECT{}, const char* title = nullptr, DWORD style = 0, DWORD exStyle = 0,
+                UINT id = 0)
     {
         return CreateImpl(T::GetWndClassInfo(), parent, rect, title, Traits::GetWndStyle(style),
                           Traits::GetWndExStyle(exStyle), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));

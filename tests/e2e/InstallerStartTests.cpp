@@ -93,8 +93,8 @@ TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
 {
     // An existing NEWGUI stays as it is; a missing one is written with its default.
     HKEY company = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &company, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &company, nullptr));
     const DWORD off = 0;
     RegSetValueExA(company, "NEWGUI", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof(off));
     {

@@ -2,7 +2,4 @@
 // considers the system 64-bit. Tests run it under each Windows version Wine can pretend to be.
 #include "platform/SystemInfo.h"
 
-int main()
-{
-    return static_cast<int>(DetectOsType()) + (IsWow64() ? 16 : 0);
-}
+int main() { return static_cast<int>(DetectOsType()) + (IsWow64() ? 16 : 0); }

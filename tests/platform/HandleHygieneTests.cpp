@@ -73,12 +73,10 @@ TEST(HandleHygiene, FileAndProcessLookupsCloseTheirHandles)
     DWORD id = 0;
     FileVersion version;
     std::string message;
-    ExpectNoHandleLeft("VerifyFileSignature (signed)", [&] {
-        VerifyFileSignature(AnsiToWide(BuildFile("fixture-signed-maker.exe")), message);
-    });
-    ExpectNoHandleLeft("VerifyFileSignature (unsigned)", [&] {
-        VerifyFileSignature(AnsiToWide(BuildFile("version_fixture.exe")), message);
-    });
+    ExpectNoHandleLeft("VerifyFileSignature (signed)",
+                       [&] { VerifyFileSignature(AnsiToWide(BuildFile("fixture-signed-maker.exe")), message); });
+    ExpectNoHandleLeft("VerifyFileSignature (unsigned)",
+                       [&] { VerifyFileSignature(AnsiToWide(BuildFile("version_fixture.exe")), message); });
     ExpectNoHandleLeft("FindServerProcess", [&] { FindServerProcess(id); });
     ExpectNoHandleLeft("GetFileVersion", [&] { GetFileVersion(BuildFile("version_fixture.exe"), version); });
     ExpectNoHandleLeft("ExtractResourceToFile", [&] {

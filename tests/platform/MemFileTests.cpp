@@ -77,15 +77,19 @@ TEST(MemFile, ReadingPastTheEndRaisesAndSkippingPastItFails)
     EXPECT_TRUE(file.Skip(6));
     EXPECT_EQ(10, file.Position());
 
-    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText([](MemFile& f) {
-                  char c;
-                  f.ReadBin(&c, 1);
-              }, file));
+    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText(
+                                                     [](MemFile& f) {
+                                                         char c;
+                                                         f.ReadBin(&c, 1);
+                                                     },
+                                                     file));
     EXPECT_EQ(10, file.Position());
-    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText([](MemFile& f) {
-                  char c;
-                  f.ReadBin(&c, -1);
-              }, file));
+    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText(
+                                                     [](MemFile& f) {
+                                                         char c;
+                                                         f.ReadBin(&c, -1);
+                                                     },
+                                                     file));
 }
 
 TEST(MemFile, SizesThatWouldOverflowAreRefusedBeforeAnythingIsTouched)
@@ -94,8 +98,7 @@ TEST(MemFile, SizesThatWouldOverflowAreRefusedBeforeAnythingIsTouched)
     file.WriteBin("xy", 2);
     // A negative count reads as more than 2 GB: the write must not reach memcpy.
     EXPECT_EQ("MemFile::WriteBin : out of memory", ErrorText([](MemFile& f) { f.WriteBin("z", -1); }, file));
-    EXPECT_EQ("MemFile::WriteBin : out of memory",
-              ErrorText([](MemFile& f) { f.WriteBin("z", 0x7FFFFFFF); }, file));
+    EXPECT_EQ("MemFile::WriteBin : out of memory", ErrorText([](MemFile& f) { f.WriteBin("z", 0x7FFFFFFF); }, file));
     EXPECT_EQ(2, file.Size());
     EXPECT_EQ(8096, file.Capacity());
 }
@@ -119,10 +122,12 @@ TEST(MemFile, StringsEndAtTheirZeroByte)
 
     MemFile unterminated;
     unterminated.WriteBin("abc", 3);
-    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText([](MemFile& f) {
-                  std::string t;
-                  f.ReadString(t);
-              }, unterminated));
+    EXPECT_EQ("MemFile::ReadBin : out of space", ErrorText(
+                                                     [](MemFile& f) {
+                                                         std::string t;
+                                                         f.ReadString(t);
+                                                     },
+                                                     unterminated));
 }
 
 TEST(MemFile, StringOperationsUseTheCompanionWhenThereIsOne)

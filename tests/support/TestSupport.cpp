@@ -125,7 +125,10 @@ ChildProcess::~ChildProcess()
         CloseHandle(m_outputRead);
 }
 
-bool ChildProcess::Wait(DWORD timeoutMs) { return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0; }
+bool ChildProcess::Wait(DWORD timeoutMs)
+{
+    return m_process && WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0;
+}
 
 DWORD ChildProcess::ExitCode() const
 {
@@ -218,8 +221,8 @@ ScopedWindowsVersion::ScopedWindowsVersion(const std::string& exeFileName, const
     : m_keyPath("Software\\Wine\\AppDefaults\\" + exeFileName)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
         RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                        static_cast<DWORD>(lstrlenA(version) + 1));
         RegCloseKey(key);

@@ -13,13 +13,20 @@ constexpr UINT_PTR kTimerId = 77;
 std::string Name(UINT message)
 {
     switch (message) {
-    case WM_MOUSEMOVE: return "mousemove";
-    case WM_NCMOUSEMOVE: return "ncmousemove";
-    case WM_PAINT: return "paint";
-    case kCaretBlink: return "caret";
-    case WM_TIMER: return "timer";
-    case WM_APP: return "app";
-    default: return std::to_string(message);
+    case WM_MOUSEMOVE:
+        return "mousemove";
+    case WM_NCMOUSEMOVE:
+        return "ncmousemove";
+    case WM_PAINT:
+        return "paint";
+    case kCaretBlink:
+        return "caret";
+    case WM_TIMER:
+        return "timer";
+    case WM_APP:
+        return "app";
+    default:
+        return std::to_string(message);
     }
 }
 
@@ -127,8 +134,8 @@ TEST(MessageLoop, IdleRuleExemptsOnlyTheContinuousMessages)
         msg.message = message;
         EXPECT_FALSE(NRMessageLoop::IsIdleMessage(msg)) << message;
     }
-    for (UINT message : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_LBUTTONDOWN),
-                         static_cast<UINT>(WM_TIMER), static_cast<UINT>(WM_USER + 35)}) {
+    for (UINT message : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_LBUTTONDOWN), static_cast<UINT>(WM_TIMER),
+                         static_cast<UINT>(WM_USER + 35)}) {
         msg.message = message;
         EXPECT_TRUE(NRMessageLoop::IsIdleMessage(msg)) << message;
     }
