@@ -109,10 +109,13 @@ private:
 // Vista, where the check may fail for want of current root certificates, the user may go on.
 bool SignatureAccepted()
 {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // Asked for in UTF-16 and at full length: a narrow path loses the characters the ANSI code page
+    // lacks, and 260 characters may cut it short; either way the file would not be found.
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(length < path.size() ? length : 0);
     std::string reason;
-    if (VerifyFileSignature(AnsiToWide(path), reason))
+    if (VerifyFileSignature(path, reason))
         return true;
     if (g_osType > OsWinVista) {
         ShowStartupError(FormatText("Digital Signature Failed\n%s", reason.c_str()).c_str());

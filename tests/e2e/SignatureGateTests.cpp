@@ -9,6 +9,11 @@ using namespace testing_support;
 
 namespace {
 
+std::wstring AnsiToWideForTest(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());  // the paths here are plain ASCII
+}
+
 const char kLaterWindowsRefusalStart[] = "Digital Signature Failed\n";
 
 // What Windows 7 and later show for an installer the check rejects: one OK box, then exit code 1.
@@ -99,4 +104,36 @@ TEST(SignatureGate, OnXpAnsweringYesContinuesToTheInstallerWindow)
     ASSERT_TRUE(window);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, run.WaitForExit());
+}
+
+TEST(SignatureGate, SignedInstallerStartsFromAFolderNamedOutsideTheAnsiCodePage)
+{
+    // A folder name the narrow Windows calls cannot spell must not make the check fail.
+    TempDir dir;
+    const std::wstring folder = AnsiToWideForTest(dir.Path()) + L"Nox \x0416\x03A9 \x6C34";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring exe = folder + L"\\NoxSetup.exe";
+    ASSERT_TRUE(CopyFileW(AnsiToWideForTest(BuildFile("NoxSetup.exe")).c_str(), exe.c_str(), FALSE));
+
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    CloseHandle(process.hThread);
+    HWND window = WaitForProcessWindow(process.dwProcessId, "NoxSetupWnd", InstallerRun::kTimeoutMs);
+    EXPECT_TRUE(window) << "the installer refused its own signature";
+    if (window)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    else
+        PostMessageA(WaitForProcessWindow(process.dwProcessId, "#32770", 0), WM_COMMAND, IDOK, 0);
+    if (WaitForSingleObject(process.hProcess, InstallerRun::kTimeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 255);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(0u, code);
+    DeleteFileW(exe.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
