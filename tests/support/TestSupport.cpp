@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <winternl.h>
+
 #include <cstdio>
 
 namespace testing_support {
@@ -243,6 +245,87 @@ HANDLE NextHandleValue()
     HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     CloseHandle(probe);
     return probe;
+}
+
+namespace {
+
+// One entry of the GDI handle table that the process environment block points to.
+struct GdiHandleEntry
+{
+    unsigned long long object;
+    unsigned int owner;
+    unsigned short unique;
+    unsigned char type;  // 0: free
+    unsigned char flags;
+    unsigned long long user;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entry");
+constexpr int kGdiHandleTableEntries = 0x10000;
+
+#ifdef _WIN64
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;
+#else
+constexpr size_t kPebGdiSharedHandleTable = 0x94;
+#endif
+
+void* ProcessEnvironmentBlock()
+{
+    PROCESS_BASIC_INFORMATION info = {};
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0)
+        return nullptr;
+    return info.PebBaseAddress;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    // The system's input-method window comes and goes with a thread's top-level windows.
+    char className[16] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    if (pid == GetCurrentProcessId() && lstrcmpA(className, "IME") != 0) {
+        ++*reinterpret_cast<int*>(param);
+        EnumChildWindows(hwnd, CountOwnWindow, param);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void WarmUpGuiObjects()
+{
+    // The first screen DC and the first window of a thread bring objects that stay for the life of
+    // the process (stock objects, the thread's IME window); make them before anything is counted.
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    ReleaseDC(nullptr, GetDC(nullptr));
+    HWND first = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(first);
+}
+
+int GdiObjectCount()
+{
+    WarmUpGuiObjects();
+    auto* peb = static_cast<const char*>(ProcessEnvironmentBlock());
+    if (!peb)
+        return -1;
+    auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiSharedHandleTable);
+    if (!table)
+        return -1;
+    int count = 0;
+    for (int i = 0; i < kGdiHandleTableEntries; ++i)
+        count += table[i].type != 0;
+    return count;
+}
+
+int ProcessWindowCount()
+{
+    WarmUpGuiObjects();
+    int count = 0;
+    EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 }  // namespace testing_support

@@ -85,4 +85,10 @@ std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir,
 // releases everything leaves it where it was. (Wine reports no handle or GUI object counts.)
 HANDLE NextHandleValue();
 
+// GDI objects this process holds, stock objects included: compare before and after. Read from the
+// process's GDI handle table, since Wine's GetGuiResources answers 0. -1 when there is no table.
+int GdiObjectCount();
+// Windows this process owns, top-level and child.
+int ProcessWindowCount();
+
 }  // namespace testing_support

@@ -126,11 +126,14 @@ TEST(WindowImpl, FailedCreationLeavesNoWindowAndNoBookkeepingBehind)
 
 TEST(WindowImpl, DestroyingTheObjectDestroysItsWindow)
 {
+    const int windowsBefore = ProcessWindowCount();
     HWND hwnd = nullptr;
     {
         DerivedTestWindow window;
         hwnd = window.Create(nullptr, kRect, "scoped", WS_POPUP);
         ASSERT_TRUE(hwnd);
+        EXPECT_EQ(windowsBefore + 1, ProcessWindowCount());
     }
     EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(windowsBefore, ProcessWindowCount());
 }
