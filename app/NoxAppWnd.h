@@ -29,7 +29,7 @@ public:
     }
     size_t OpenDialogCount() const { return m_openDialogs.size(); }
 
-    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    bool ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) override
     {
         switch (message) {
         case WM_CLOSE:
@@ -49,8 +49,6 @@ public:
             result = 1;
             return true;
         default:
-            (void)hwnd;
-            (void)lParam;
             return false;
         }
     }
