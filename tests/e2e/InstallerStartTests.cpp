@@ -50,9 +50,9 @@ TEST(InstallerStart, VersionSwitchPrintsTheVersionLineThroughTheParentConsole)
 {
     TempDir dir;
     const std::string exe = CopyExecutable("NoxSetup.exe", dir, "NoxSetup.exe");
-    char shell[MAX_PATH] = "cmd.exe";
-    GetEnvironmentVariableA("ComSpec", shell, MAX_PATH);
-    ChildProcess child(std::string(shell) + " /c " + InstallerRun::CommandLine(exe, "/version"), true);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    ChildProcess child(std::string(system) + "\\cmd.exe /c " + InstallerRun::CommandLine(exe, "/version"), true);
     ASSERT_TRUE(child.Started());
     const std::string output = child.ReadAllOutput(InstallerRun::kTimeoutMs);
     ASSERT_TRUE(child.Wait(InstallerRun::kTimeoutMs));
