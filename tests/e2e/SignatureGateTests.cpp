@@ -49,6 +49,14 @@ HWND ExpectQuestionOnOlderWindows(InstallerRun& run, const char* osName)
     return box;
 }
 
+// Checks the question and answers it by posting `message` to the box.
+void AnswerQuestion(InstallerRun& run, const char* osName, UINT message, WPARAM wParam)
+{
+    HWND box = ExpectQuestionOnOlderWindows(run, osName);
+    ASSERT_TRUE(box) << "no question on " << osName;
+    PostMessageA(box, message, wParam, 0);
+}
+
 }  // namespace
 
 TEST(SignatureGate, UnsignedInstallerIsRefusedOnWindows7AndLater)
@@ -78,28 +86,22 @@ TEST(SignatureGate, SignedInstallerStartsOnEveryVersion)
 TEST(SignatureGate, OnXpAnsweringNoEndsTheInstaller)
 {
     InstallerRun run("NoxSetup-unsigned.exe", "winxp64");
-    HWND box = ExpectQuestionOnOlderWindows(run, "WinXP x64");
-    ASSERT_TRUE(box);
-    PostMessageA(box, WM_COMMAND, IDNO, 0);
+    AnswerQuestion(run, "WinXP x64", WM_COMMAND, IDNO);
     EXPECT_EQ(1u, run.WaitForExit());
 }
 
 TEST(SignatureGate, OnVistaEnterTakesTheDefaultNo)
 {
     InstallerRun run("NoxSetup-unsigned.exe", "vista");
-    HWND box = ExpectQuestionOnOlderWindows(run, "WinVista x64");
-    ASSERT_TRUE(box);
     // Enter in a message box presses the focused default button.
-    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+    AnswerQuestion(run, "WinVista x64", WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(1u, run.WaitForExit());
 }
 
 TEST(SignatureGate, OnXpAnsweringYesContinuesToTheInstallerWindow)
 {
     InstallerRun run("NoxSetup-unsigned.exe", "winxp64");
-    HWND box = ExpectQuestionOnOlderWindows(run, "WinXP x64");
-    ASSERT_TRUE(box);
-    PostMessageA(box, WM_COMMAND, IDYES, 0);
+    AnswerQuestion(run, "WinXP x64", WM_COMMAND, IDYES);
     HWND window = run.WaitForMainWindow();
     ASSERT_TRUE(window);
     PostMessageA(window, WM_CLOSE, 0, 0);
