@@ -75,6 +75,12 @@ LRESULT CALLBACK NRWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wP
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;
+        self->m_finalMessagePending = true;
+    }
+    // A handler that destroyed the window is still running further out: the object may delete
+    // itself in OnFinalMessage, so that waits until the outermost frame, the last to touch it.
+    if (self->m_finalMessagePending && !outer) {
+        self->m_finalMessagePending = false;
         self->OnFinalMessage(hwnd);
     }
     return result;

@@ -37,8 +37,9 @@ public:
     // a derived map handles its own messages and then calls its base class's map.
     virtual bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
 
-    // Called after the window has received its last message (WM_NCDESTROY); the handle is already
-    // detached from the object.
+    // Called once the window has received its last message (WM_NCDESTROY) and every message of the
+    // window still being handled has returned, so the object may delete itself here. The handle is
+    // already detached from the object.
     virtual void OnFinalMessage(HWND /*hwnd*/) {}
 
     // The message being processed, while a handler runs.
@@ -58,6 +59,8 @@ private:
     static bool RegisterClass(NRWndClassInfo& classInfo);
 
     const MSG* m_currentMessage = nullptr;
+    // WM_NCDESTROY arrived while an outer message of this window was still being handled.
+    bool m_finalMessagePending = false;
 };
 
 template <class T, class Traits = NRControlWinTraits>

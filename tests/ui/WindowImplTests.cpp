@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -136,4 +138,63 @@ TEST(WindowImpl, DestroyingTheObjectDestroysItsWindow)
     }
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(windowsBefore, ProcessWindowCount());
+}
+
+namespace {
+
+constexpr UINT kDestroyYourself = WM_APP + 4;
+
+// Owns itself, as dialogs and controls often do: destroyed from inside one of its handlers, it
+// deletes itself once its window is gone. Its memory is kept and filled with a marker on delete,
+// so a test can see whether anything wrote to the object afterwards.
+class SelfDeletingWindow : public NRWindowImpl<SelfDeletingWindow>
+{
+public:
+    static NRWndClassInfo& GetWndClassInfo()
+    {
+        static NRWndClassInfo info = {"NoxTestSelfDeletingWnd", 0, nullptr, IDC_ARROW, 0};
+        return info;
+    }
+
+    static void* operator new(size_t size)
+    {
+        if (size > sizeof(s_storage))
+            throw std::bad_alloc();
+        return s_storage;
+    }
+    static void operator delete(void* object, size_t size)
+    {
+        std::memset(object, kFreed, size);
+        ++s_deletions;
+    }
+
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result) override
+    {
+        if (message != kDestroyYourself)
+            return false;
+        DestroyWindow();
+        result = 1;
+        return true;
+    }
+    void OnFinalMessage(HWND) override { delete this; }
+
+    static constexpr unsigned char kFreed = 0xDD;
+    alignas(std::max_align_t) static unsigned char s_storage[256];
+    static int s_deletions;
+};
+alignas(std::max_align_t) unsigned char SelfDeletingWindow::s_storage[256];
+int SelfDeletingWindow::s_deletions = 0;
+
+}  // namespace
+
+TEST(WindowImpl, WindowDestroyedInsideItsHandlerIsNotTouchedAfterItDeletesItself)
+{
+    auto* window = new SelfDeletingWindow;
+    HWND hwnd = window->Create(nullptr, kRect, "self-deleting", WS_POPUP);
+    ASSERT_TRUE(hwnd);
+    EXPECT_EQ(1, SendMessageA(hwnd, kDestroyYourself, 0, 0));
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(1, SelfDeletingWindow::s_deletions);
+    for (size_t i = 0; i < sizeof(SelfDeletingWindow); ++i)
+        ASSERT_EQ(SelfDeletingWindow::kFreed, SelfDeletingWindow::s_storage[i]) << "byte " << i << " written after delete";
 }
