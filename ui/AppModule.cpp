@@ -41,6 +41,8 @@ void NRAppModule::Term()
 
 bool NRAppModule::AddMessageLoop(NRMessageLoop* loop)
 {
+    if (!m_initialized)
+        return false;
     Lock lock(*this);
     try {
         return m_loops.emplace(GetCurrentThreadId(), loop).second;
@@ -51,12 +53,16 @@ bool NRAppModule::AddMessageLoop(NRMessageLoop* loop)
 
 bool NRAppModule::RemoveMessageLoop()
 {
+    if (!m_initialized)
+        return false;
     Lock lock(*this);
     return m_loops.erase(GetCurrentThreadId()) != 0;
 }
 
 NRMessageLoop* NRAppModule::GetMessageLoop(DWORD threadId) const
 {
+    if (!m_initialized)
+        return nullptr;
     Lock lock(*this);
     auto found = m_loops.find(threadId);
     return found == m_loops.end() ? nullptr : found->second;
@@ -77,6 +83,8 @@ bool NRAppModule::AddCreatingWindow(void* windowObject)
 
 void* NRAppModule::TakeCreatingWindow()
 {
+    if (!m_initialized)
+        return nullptr;
     Lock lock(*this);
     const DWORD thread = GetCurrentThreadId();
     // Most recent first: a window may create another one from inside its own creation.

@@ -22,6 +22,8 @@ public:
     HINSTANCE Instance() const { return m_instance; }
     DWORD MainThreadId() const { return m_mainThreadId; }
 
+    // Every call below answers false or null, touching nothing, before Init and after Term.
+
     // Registers the loop of the calling thread; false when that thread already has one.
     bool AddMessageLoop(NRMessageLoop* loop);
     bool RemoveMessageLoop();
