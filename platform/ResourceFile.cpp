@@ -174,12 +174,10 @@ bool ExtractResourceToFile(int id, const char* type, const std::string& path)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetAttributesLong(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 
-    // The resource memory belongs to the system: lend it to the file and take it back unfreed.
+    // The resource memory belongs to the system: the file only borrows it.
     MemFile file;
-    file.Attach(static_cast<std::uint8_t*>(bytes), static_cast<std::int32_t>(size), static_cast<std::int32_t>(size));
-    const bool saved = file.SaveToFile(path);
-    file.Detach();
-    return saved;
+    MemFileLoan loan(file, static_cast<std::uint8_t*>(bytes), static_cast<std::int32_t>(size));
+    return file.SaveToFile(path);
 }
 
 bool CreateDirectoryPath(const std::string& path)

@@ -65,6 +65,21 @@ private:
     std::unique_ptr<MemFile> m_companion;
 };
 
+// Lends bytes that belong to someone else (resource memory, a stack buffer) to a MemFile for one
+// scope: attached when made, detached on every way out, exceptions included, so the file never
+// frees them.
+class MemFileLoan
+{
+public:
+    MemFileLoan(MemFile& file, std::uint8_t* data, std::int32_t size) : m_file(file) { file.Attach(data, size, size); }
+    ~MemFileLoan() { m_file.Detach(); }
+    MemFileLoan(const MemFileLoan&) = delete;
+    MemFileLoan& operator=(const MemFileLoan&) = delete;
+
+private:
+    MemFile& m_file;
+};
+
 // Writes resource `id` of type `type` from the executable to `path`, replacing a file there even if
 // it is read-only. The folder must exist. False, and no file, when the resource is not there.
 bool ExtractResourceToFile(int id, const char* type, const std::string& path);

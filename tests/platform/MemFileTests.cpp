@@ -159,3 +159,17 @@ TEST(MemFile, AttachedDataIsSavedAndDetachedUnfreed)
 
     EXPECT_FALSE(file.SaveToFile(dir.File("no folder\\x.bin")));
 }
+
+TEST(MemFileLoan, GivesTheBytesBackWhenItsScopeEndsByAnException)
+{
+    std::uint8_t borrowed[4] = {1, 2, 3, 4};
+    MemFile file;
+    try {
+        MemFileLoan loan(file, borrowed, 4);
+        EXPECT_EQ(borrowed, file.Data());
+        file.ReadBin(borrowed, 8);  // raises: only four bytes
+    } catch (const NRError&) {
+    }
+    EXPECT_EQ(nullptr, file.Data()) << "the file would free memory it does not own";
+    EXPECT_EQ(0, file.Size());
+}
