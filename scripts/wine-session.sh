@@ -14,7 +14,8 @@ wine_run() {
 }
 
 wine_session_stop() {
-  if [ -n "${WINEPREFIX:-}" ]; then
+  # A server that was running before this session belongs to someone else (a developer's shell).
+  if [ -n "${WINEPREFIX:-}" ] && [ "${NOX_STARTED_WINESERVER:-}" = yes ]; then
     timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
   fi
   if [ -n "${NOX_XVFB_PID:-}" ]; then
@@ -24,19 +25,20 @@ wine_session_stop() {
   fi
 }
 
+# Xvfb picks a free display itself and reports it: sessions started side by side never end up
+# sharing one display that the first of them to finish would take away from the others.
 start_xvfb() {
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    NOX_XVFB_PID=$!
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$NOX_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  echo "Could not start Xvfb" >&2
-  return 1
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/nox-xvfb.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  NOX_XVFB_PID=$!
+  display=$(timeout 30 head -n 1 "$fifo") || display=""
+  rm -f "$fifo"
+  if [ -z "$display" ]; then
+    echo "Could not start Xvfb" >&2
+    return 1
+  fi
+  export DISPLAY=":$display"
 }
 
 wine_session_start() {
@@ -50,7 +52,12 @@ wine_session_start() {
   fi
   export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
   # The persistent server makes each Wine start take a tenth of a second instead of three.
-  "$WINESERVER" -p >/dev/null 2>&1
+  if "$WINESERVER" -k0 >/dev/null 2>&1; then
+    NOX_STARTED_WINESERVER=no
+  else
+    NOX_STARTED_WINESERVER=yes
+    "$WINESERVER" -p >/dev/null 2>&1
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once per build tree)"
     WINEDLLOVERRIDES="mscoree,mshtml=" wine_run 300 wineboot -i >/dev/null 2>&1
