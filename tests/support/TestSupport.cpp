@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace testing_support {
 
@@ -21,14 +22,18 @@ TempDir::TempDir()
     char base[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, base);
     static LONG counter = 0;
-    for (;;) {
+    // A name already taken gets the next number; a folder that refuses new entries ends the test.
+    for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];
         std::snprintf(name, sizeof(name), "noxtest_%lu_%lu_%ld\\", GetCurrentProcessId(), GetTickCount(),
                       InterlockedIncrement(&counter));
         m_path = std::string(base) + name;
         if (CreateDirectoryA(m_path.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
             break;
     }
+    throw std::runtime_error("cannot make a temporary folder in " + std::string(base));
 }
 
 TempDir::~TempDir() { RemoveTree(m_path); }
@@ -276,16 +281,28 @@ void* ProcessEnvironmentBlock()
     return info.PebBaseAddress;
 }
 
-BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param)
+bool IsCountedWindow(HWND hwnd)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     // The system's input-method window comes and goes with a thread's top-level windows.
     char className[16] = {};
     GetClassNameA(hwnd, className, sizeof(className));
-    if (pid == GetCurrentProcessId() && lstrcmpA(className, "IME") != 0) {
+    return pid == GetCurrentProcessId() && lstrcmpA(className, "IME") != 0;
+}
+
+BOOL CALLBACK CountDescendant(HWND hwnd, LPARAM param)
+{
+    *reinterpret_cast<int*>(param) += IsCountedWindow(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND hwnd, LPARAM param)
+{
+    if (IsCountedWindow(hwnd)) {
         ++*reinterpret_cast<int*>(param);
-        EnumChildWindows(hwnd, CountOwnWindow, param);
+        // Walks every descendant, grandchildren included.
+        EnumChildWindows(hwnd, CountDescendant, param);
     }
     return TRUE;
 }

@@ -13,7 +13,8 @@ namespace testing_support {
 std::string ExeDir();
 std::string BuildFile(const std::string& name);
 
-// A fresh folder under %TEMP%, removed with everything in it at the end of its scope.
+// A fresh folder under %TEMP%, removed with everything in it at the end of its scope. Raises
+// std::runtime_error when the temporary folder takes no new folder.
 class TempDir
 {
 public:

@@ -1,5 +1,8 @@
-// The counters that the toolkit's tests rely on to find leaked GDI objects and windows.
+// The helpers other tests rely on: the counters that find leaked GDI objects and windows, and the
+// temporary folders.
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "TestSupport.h"
 
@@ -24,8 +27,18 @@ TEST(ObjectCounts, SeeWindowsAndTheirChildren)
     const int before = ProcessWindowCount();
     HWND top = CreateWindowExA(0, "STATIC", "top", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     HWND child = CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(top && child);
-    EXPECT_EQ(before + 2, ProcessWindowCount());
+    HWND grandchild = CreateWindowExA(0, "STATIC", "grandchild", WS_CHILD, 0, 0, 2, 2, child, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(top && child && grandchild);
+    EXPECT_EQ(before + 3, ProcessWindowCount());
     DestroyWindow(top);
     EXPECT_EQ(before, ProcessWindowCount());
+}
+
+TEST(TempDir, RefusesInsteadOfWaitingWhenTheTemporaryFolderTakesNoFolder)
+{
+    char saved[MAX_PATH] = {};
+    const bool hadTmp = GetEnvironmentVariableA("TMP", saved, MAX_PATH) > 0;
+    SetEnvironmentVariableA("TMP", "Z:\\nox-no-such-folder\\");
+    EXPECT_THROW(TempDir(), std::runtime_error);
+    SetEnvironmentVariableA("TMP", hadTmp ? saved : nullptr);
 }
