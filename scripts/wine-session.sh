@@ -51,12 +51,18 @@ wine_session_start() {
     start_xvfb
   fi
   export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
+  # Root passes every permission bit. The server, which opens every file for Wine, runs without
+  # the two capabilities that allow that, so read-only files refuse writes as they do on Windows.
+  as_user=""
+  if [ "$(id -u)" -eq 0 ] && setpriv --bounding-set=-dac_override,-dac_read_search true 2>/dev/null; then
+    as_user="setpriv --bounding-set=-dac_override,-dac_read_search"
+  fi
   # The persistent server makes each Wine start take a tenth of a second instead of three.
   if "$WINESERVER" -k0 >/dev/null 2>&1; then
     NOX_STARTED_WINESERVER=no
   else
     NOX_STARTED_WINESERVER=yes
-    "$WINESERVER" -p >/dev/null 2>&1
+    $as_user "$WINESERVER" -p >/dev/null 2>&1
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once per build tree)"
@@ -65,6 +71,11 @@ wine_session_start() {
     wine_run 60 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wine_run 60 reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
   fi
+  # No window manager runs on the virtual display: windows Wine leaves to one would wait two
+  # seconds for it each time they hide. On the user's display its window manager takes them.
+  managed=N
+  [ -n "$use_user_display" ] && [ -z "${NOX_XVFB_PID:-}" ] && managed=Y
+  wine_run 60 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d $managed /f >/dev/null 2>&1 </dev/null || true
   # Start Wine's own services and desktop now, with their output going nowhere: started later by a
   # test, they would inherit its output pipe and keep it open after the test has ended.
   wine_run 120 cmd /c exit >/dev/null 2>&1 </dev/null || true
