@@ -2,16 +2,13 @@
 
 #include <objbase.h>
 
-#include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <string>
 
 #include "app/NoxSetupWnd.h"
 #include "app/Version.h"
 #include "platform/Registry.h"
 #include "platform/Signature.h"
-#include "platform/SystemInfo.h"
 #include "platform/Text.h"
 #include "ui/AppModule.h"
 #include "ui/DropShadow.h"
@@ -21,20 +18,36 @@ namespace {
 
 int ShowStartupError(const char* text, UINT type = MB_OK) { return MessageBoxA(nullptr, text, "Error", type); }
 
-// Prints the version line on the console of the process that started us, if it has one.
+// Windows 2000 lacks AttachConsole; importing it would keep the program from loading there at all,
+// before it could say that the system is too old.
+bool AttachToParentConsole()
+{
+    typedef BOOL(WINAPI * AttachConsoleFn)(DWORD);
+    const auto attachConsole = reinterpret_cast<AttachConsoleFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+    return attachConsole && attachConsole(ATTACH_PARENT_PROCESS);
+}
+
+// Writes the version line to the console of the process that started us or, when our output was
+// redirected, to where it goes. Written to the handle itself: a GUI program's C streams start
+// unbound, and a C runtime may refuse to reopen them.
 void PrintVersion()
 {
-    if (AttachConsole(ATTACH_PARENT_PROCESS) && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR) {
-        // A GUI process starts without usable standard streams; bind them to the inherited console.
-        if (!std::freopen("CONOUT$", "w", stdout) || !std::freopen("CONOUT$", "w", stderr))
-            return;
-        std::cin.clear();
-        std::cout.clear();
-        std::cerr.clear();
-        std::clog.clear();
+    const std::string line = FormatText("NoxSetup %u.%u.%u\r\n", kVersionMajor, kVersionMinor, kVersionBuild);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE console = INVALID_HANDLE_VALUE;
+    if (AttachToParentConsole() &&
+        (!output || output == INVALID_HANDLE_VALUE || GetFileType(output) == FILE_TYPE_CHAR)) {
+        console = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+        output = console;
     }
-    std::printf("NoxSetup %u.%u.%u\n", kVersionMajor, kVersionMinor, kVersionBuild);
-    std::fflush(stdout);
+    if (output && output != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+    if (console != INVALID_HANDLE_VALUE)
+        CloseHandle(console);
 }
 
 // Releases, on every way out of start-up, what start-up acquired.
@@ -69,11 +82,11 @@ public:
         return m_moduleInitialized;
     }
 
-    // The file-system redirection switches exist only where WOW64 does; kernel32 stays loaded while
-    // the installer runs so the pointers stay valid.
-    bool LookUpWow64Redirection()
+    // The file-system redirection switches exist only where WOW64 does; their module stays loaded
+    // while the installer runs so the pointers stay valid.
+    bool LookUpWow64Redirection(const char* moduleName)
     {
-        m_kernel32 = LoadLibraryA("kernel32.dll");
+        m_kernel32 = LoadLibraryA(moduleName);
         if (!m_kernel32)
             return false;
         g_pfnWow64DisableFsRedirection = reinterpret_cast<Wow64DisableFsRedirectionFn>(
@@ -105,17 +118,22 @@ private:
     bool m_registered;
 };
 
-// Checks the program's own signature. On Windows 7 and later a failure ends the program; on XP and
-// Vista, where the check may fail for want of current root certificates, the user may go on.
-bool SignatureAccepted()
+bool VerifyOwnSignature(std::string& reason)
 {
     // Asked for in UTF-16 and at full length: a narrow path loses the characters the ANSI code page
     // lacks, and 260 characters may cut it short; either way the file would not be found.
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(length < path.size() ? length : 0);
+    return VerifyFileSignature(path, reason);
+}
+
+// Checks the program's own signature. On Windows 7 and later a failure ends the program; on XP and
+// Vista, where the check may fail for want of current root certificates, the user may go on.
+bool SignatureAccepted(const StartupSystem& system)
+{
     std::string reason;
-    if (VerifyFileSignature(path, reason))
+    if (system.verifyOwnSignature(reason))
         return true;
     if (g_osType > OsWinVista) {
         ShowStartupError(FormatText("Digital Signature Failed\n%s", reason.c_str()).c_str());
@@ -128,11 +146,16 @@ bool SignatureAccepted()
     return ShowStartupError(question.c_str(), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
+OsType DetectThisSystem() { return DetectOsType(); }
+
 }  // namespace
+
+const StartupSystem kThisSystem = {IsWow64, DetectThisSystem, "kernel32.dll", VerifyOwnSignature};
 
 bool IsVersionQuery(const char* commandLine) { return commandLine && std::strcmp(commandLine, "/version") == 0; }
 
-int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLine, int showCommand)
+int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLine, int showCommand,
+                 const StartupSystem& system)
 {
     if (IsVersionQuery(commandLine)) {
         PrintVersion();
@@ -146,8 +169,8 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
         return 1;
     NRDropShadow::Initialize(instance);
 
-    g_isWow64 = IsWow64() ? 1 : 0;
-    g_osType = DetectOsType();
+    g_isWow64 = system.isWow64() ? 1 : 0;
+    g_osType = system.detectOsType();
     g_osName = OsTypeName(g_osType);
     if (g_osType == OsWinTooOld) {
         ShowStartupError("Your Windows OS version is too old for this installer");
@@ -155,12 +178,12 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
     }
     g_osName += g_isWow64 ? " x64" : " x32";
 
-    if (g_isWow64 && !resources.LookUpWow64Redirection()) {
+    if (g_isWow64 && !resources.LookUpWow64Redirection(system.redirectionModule)) {
         ShowStartupError("kernel32.dll - Wow64DisableWow64FsRedirection not found");
         return 1;
     }
 
-    if (!SignatureAccepted())
+    if (!SignatureAccepted(system))
         return 1;
 
     if (!mainWnd.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}))

@@ -40,18 +40,14 @@ const char* OsTypeName(OsType type)
 
 bool QueryWow64Process()
 {
+    // kernel32 is in every process; holding on to it needs no reference of our own.
     typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    HMODULE kernel32 = LoadLibraryA("kernel32.dll");
-    if (!kernel32)
-        return false;
-    bool result = false;
-    auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")));
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    auto isWow64Process = kernel32 ? reinterpret_cast<IsWow64ProcessFn>(
+                                         reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process")))
+                                   : nullptr;
     BOOL wow64 = FALSE;
-    if (isWow64Process && isWow64Process(GetCurrentProcess(), &wow64))
-        result = wow64 != FALSE;
-    FreeLibrary(kernel32);
-    return result;
+    return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 bool IsWow64()

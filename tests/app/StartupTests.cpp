@@ -1,6 +1,17 @@
+// Start-up run in the test process on systems that Wine cannot be made to be, through the small
+// StartupSystem seam. Message boxes and the window are answered from another thread, as a user
+// would answer them.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
+#include "TestSupport.h"
+#include "app/NoxSetupWnd.h"
 #include "app/Startup.h"
+#include "ui/AppModule.h"
+
+using namespace testing_support;
 
 TEST(VersionQuery, OnlyTheExactLowerCaseSwitchCounts)
 {
@@ -11,4 +22,158 @@ TEST(VersionQuery, OnlyTheExactLowerCaseSwitchCounts)
     EXPECT_FALSE(IsVersionQuery("/versio"));
     EXPECT_FALSE(IsVersionQuery(""));
     EXPECT_FALSE(IsVersionQuery(nullptr));
+}
+
+namespace {
+
+// What start-up had decided when it came to the signature check.
+struct SeenAtSignatureCheck
+{
+    int checks = 0;
+    std::string osName;
+    bool redirectionFound = false;
+};
+SeenAtSignatureCheck g_seen;
+
+bool RecordAndRefuse(std::string& reason)
+{
+    ++g_seen.checks;
+    g_seen.osName = g_osName;
+    g_seen.redirectionFound = g_pfnWow64DisableFsRedirection && g_pfnWow64RevertFsRedirection;
+    reason = "refused by the test";
+    return false;
+}
+bool Accept(std::string&) { return true; }
+bool Yes() { return true; }
+bool No() { return false; }
+OsType Windows10() { return OsWin10; }
+
+// Start-up owns the window framework's module while it runs; the test main set it up already.
+class StartupTest : public testing::Test
+{
+protected:
+    StartupTest() { g_module.Term(); }
+    ~StartupTest() override { g_module.Init(GetModuleHandleA(nullptr)); }
+
+    int Run(const StartupSystem& system, const char* commandLine = "")
+    {
+        g_seen = SeenAtSignatureCheck();
+        return RunInstaller(window, GetModuleHandleA(nullptr), commandLine, SW_SHOWNORMAL, system);
+    }
+
+    NoxSetupWnd window;
+};
+
+// Waits on another thread for this process's first top-level window of a class and acts on it.
+class WindowAnswerer
+{
+public:
+    WindowAnswerer(const char* className, UINT message, WPARAM wParam, DWORD timeoutMs = 10000)
+        : m_thread([=] {
+              m_window = WaitForProcessWindow(GetCurrentProcessId(), className, timeoutMs);
+              if (!m_window)
+                  return;
+              m_text = std::string(className) == "#32770" ? MessageBoxText(m_window) : WindowText(m_window);
+              m_classInfo.cbSize = sizeof(m_classInfo);
+              char name[64] = {};
+              GetClassNameA(m_window, name, sizeof(name));
+              GetClassInfoExA(GetModuleHandleA(nullptr), name, &m_classInfo);
+              PostMessageA(m_window, message, wParam, 0);
+          })
+    {
+    }
+    ~WindowAnswerer() { Join(); }
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool Appeared()
+    {
+        Join();
+        return m_window != nullptr;
+    }
+    const std::string& Text()
+    {
+        Join();
+        return m_text;
+    }
+    const WNDCLASSEXA& ClassInfo()
+    {
+        Join();
+        return m_classInfo;
+    }
+
+private:
+    HWND m_window = nullptr;
+    std::string m_text;
+    WNDCLASSEXA m_classInfo = {};
+    std::thread m_thread;
+};
+
+}  // namespace
+
+TEST_F(StartupTest, NamesTheWordSizeAndLooksUpTheRedirectionSwitchesOnlyOn64BitWindows)
+{
+    const struct
+    {
+        bool (*isWow64)();
+        const char* osName;
+        bool redirectionFound;
+    } cases[] = {{No, "Win10 x32", false}, {Yes, "Win10 x64", true}};
+    for (const auto& c : cases) {
+        WindowAnswerer box("#32770", WM_COMMAND, IDOK);
+        EXPECT_EQ(1, Run(StartupSystem{c.isWow64, Windows10, "kernel32.dll", RecordAndRefuse}));
+        EXPECT_EQ("Digital Signature Failed\nrefused by the test", box.Text());
+        EXPECT_EQ(1, g_seen.checks);
+        EXPECT_EQ(c.osName, g_seen.osName);
+        EXPECT_EQ(c.redirectionFound, g_seen.redirectionFound) << c.osName;
+    }
+}
+
+TEST_F(StartupTest, EndsWithOneWhenTheRedirectionSwitchesAreMissing)
+{
+    // A library that cannot be loaded, and one that lacks the two functions.
+    for (const char* module : {"nox-no-such-library.dll", "version.dll"}) {
+        WindowAnswerer box("#32770", WM_COMMAND, IDOK);
+        EXPECT_EQ(1, Run(StartupSystem{Yes, Windows10, module, RecordAndRefuse}));
+        EXPECT_EQ("kernel32.dll - Wow64DisableWow64FsRedirection not found", box.Text()) << module;
+        EXPECT_EQ(0, g_seen.checks) << "the signature is checked after the system";
+    }
+}
+
+TEST_F(StartupTest, EndsWithOneAndNoBoxWhenTheWindowCannotBeMade)
+{
+    // A class of the same name already registered by someone else: NoxSetupWnd's cannot be.
+    WNDCLASSEXA squatter = {};
+    squatter.cbSize = sizeof(squatter);
+    squatter.lpfnWndProc = DefWindowProcA;
+    squatter.hInstance = GetModuleHandleA(nullptr);
+    squatter.lpszClassName = "NoxSetupWnd";
+    ASSERT_TRUE(RegisterClassExA(&squatter));
+
+    const int windowsBefore = ProcessWindowCount();
+    WindowAnswerer box("#32770", WM_COMMAND, IDOK, 2000);
+    EXPECT_EQ(1, Run(StartupSystem{Yes, Windows10, "kernel32.dll", Accept}));
+    EXPECT_FALSE(box.Appeared());
+    EXPECT_EQ(windowsBefore, ProcessWindowCount());
+    UnregisterClassA("NoxSetupWnd", GetModuleHandleA(nullptr));
+}
+
+TEST_F(StartupTest, AnyCommandLineTextSetsTheTestModeFlagOfTheWindow)
+{
+    for (const char* commandLine : {"", "x", "/VERSION"}) {
+        WindowAnswerer closer("NoxSetupWnd", WM_CLOSE, 0);
+        EXPECT_EQ(0, Run(StartupSystem{Yes, Windows10, "kernel32.dll", Accept}, commandLine));
+        EXPECT_TRUE(closer.Appeared());
+        EXPECT_EQ(*commandLine != '\0', window.IsTestMode()) << '"' << commandLine << '"';
+
+        // The window class as it was registered.
+        const WNDCLASSEXA& info = closer.ClassInfo();
+        EXPECT_EQ(static_cast<UINT>(CS_DBLCLKS), info.style);
+        EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), info.hCursor);
+        EXPECT_EQ(nullptr, info.hIcon);
+        EXPECT_EQ(nullptr, info.lpszMenuName);
+        EXPECT_EQ(reinterpret_cast<HBRUSH>(1), info.hbrBackground);
+    }
 }

@@ -19,8 +19,10 @@ std::string InstallerRun::CommandLine(const std::string& exe, const std::string&
 HWND InstallerRun::WaitForMainWindow()
 {
     HWND window = WaitForProcessWindow(m_child->Id(), "NoxSetupWnd", kTimeoutMs);
-    // The window shows from its creation on; start-up centres it before the message loop runs.
-    if (window && WaitForInputIdle(m_child->Handle(), kTimeoutMs) != 0)
+    // The window shows from its creation on; start-up centres it before the message loop runs, and
+    // only that loop answers a message sent from another process.
+    DWORD_PTR ignored = 0;
+    if (window && !SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &ignored))
         return nullptr;
     return window;
 }

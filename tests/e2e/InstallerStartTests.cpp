@@ -1,6 +1,8 @@
 // The built installer started as a user would start it, under Wine.
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include <string>
 
 #include "InstallerRun.h"
@@ -46,7 +48,33 @@ DWORD ReadUserDword(const char* keyPath, const char* name, DWORD& type)
 
 }  // namespace
 
-TEST(InstallerStart, VersionSwitchPrintsTheVersionLineThroughTheParentConsole)
+TEST(InstallerStart, VersionSwitchPrintsTheVersionLineOnTheConsoleOfItsParent)
+{
+    // A console of our own, and the installer started without one, as a GUI program is started
+    // from a command prompt: it has to attach to ours. Our own output keeps going where it went.
+    const HANDLE savedOutput = GetStdHandle(STD_OUTPUT_HANDLE), savedError = GetStdHandle(STD_ERROR_HANDLE);
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    TempDir dir;
+    const std::string exe = CopyExecutable("NoxSetup.exe", dir, "NoxSetup.exe");
+    {
+        ChildProcess child(InstallerRun::CommandLine(exe, "/version"), false, DETACHED_PROCESS);
+        ASSERT_TRUE(child.Wait(InstallerRun::kTimeoutMs));
+        EXPECT_EQ(0u, child.ExitCode());
+    }
+    HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    char firstRow[40] = {};
+    DWORD read = 0;
+    ReadConsoleOutputCharacterA(screen, firstRow, sizeof(firstRow) - 1, COORD{0, 0}, &read);
+    CloseHandle(screen);
+    FreeConsole();
+    SetStdHandle(STD_OUTPUT_HANDLE, savedOutput);
+    SetStdHandle(STD_ERROR_HANDLE, savedError);
+    EXPECT_EQ("NoxSetup 2.17.10", std::string(firstRow, std::string(firstRow).find_last_not_of(' ') + 1));
+}
+
+TEST(InstallerStart, VersionSwitchPrintsTheVersionLineToARedirectedOutput)
 {
     TempDir dir;
     const std::string exe = CopyExecutable("NoxSetup.exe", dir, "NoxSetup.exe");
@@ -76,21 +104,26 @@ TEST(InstallerStart, VersionSwitchInOtherCaseOrWithMoreTextStartsTheInstaller)
     }
 }
 
-TEST(InstallerStart, RefusesWindowsOlderThanXp)
+TEST(InstallerStart, RefusesWindowsOlderThanXpBeforeLookingAtItsSignature)
 {
-    InstallerRun run("NoxSetup.exe", "win2k");
-    HWND box = run.WaitForMessageBox();
-    ASSERT_TRUE(box);
-    EXPECT_EQ("Error", WindowText(box));
-    EXPECT_EQ("Your Windows OS version is too old for this installer", MessageBoxText(box));
-    EXPECT_TRUE(GetDlgItem(box, IDOK));
-    EXPECT_FALSE(GetDlgItem(box, IDNO));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(1u, run.WaitForExit());
+    // The unsigned build would be refused for its signature on any supported Windows.
+    for (const char* build : {"NoxSetup.exe", "NoxSetup-unsigned.exe"}) {
+        InstallerRun run(build, "win2k");
+        HWND box = run.WaitForMessageBox();
+        ASSERT_TRUE(box) << build;
+        EXPECT_EQ("Error", WindowText(box));
+        EXPECT_EQ("Your Windows OS version is too old for this installer", MessageBoxText(box)) << build;
+        EXPECT_TRUE(GetDlgItem(box, IDOK));
+        EXPECT_FALSE(GetDlgItem(box, IDNO));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(1u, run.WaitForExit());
+    }
 }
 
 TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
 {
+    // The machine key is made afresh if it is missing.
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing");
     // An existing NEWGUI stays as it is; a missing one is written with its default.
     HKEY company = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS,

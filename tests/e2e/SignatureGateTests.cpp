@@ -83,11 +83,13 @@ TEST(SignatureGate, SignedInstallerStartsOnEveryVersion)
     }
 }
 
-TEST(SignatureGate, OnXpAnsweringNoEndsTheInstaller)
+TEST(SignatureGate, OnXpAnsweringNoEndsTheInstallerWhetherItIsUnsignedOrDamaged)
 {
-    InstallerRun run("NoxSetup-unsigned.exe", "winxp64");
-    AnswerQuestion(run, "WinXP x64", WM_COMMAND, IDNO);
-    EXPECT_EQ(1u, run.WaitForExit());
+    for (const char* build : {"NoxSetup-unsigned.exe", "NoxSetup-tampered.exe"}) {
+        InstallerRun run(build, "winxp64");
+        AnswerQuestion(run, "WinXP x64", WM_COMMAND, IDNO);
+        EXPECT_EQ(1u, run.WaitForExit()) << build;
+    }
 }
 
 TEST(SignatureGate, OnVistaEnterTakesTheDefaultNo)

@@ -1,5 +1,11 @@
-// Exits with the Windows version class that the installer's detection finds, plus 16 when it
-// considers the system 64-bit. Tests run it under each Windows version Wine can pretend to be.
+// Prints the name of the Windows version class that the installer's detection finds. Tests run it
+// under each Windows version Wine can pretend to be.
+#include <cstdio>
+
 #include "platform/SystemInfo.h"
 
-int main() { return static_cast<int>(DetectOsType()) + (IsWow64() ? 16 : 0); }
+int main()
+{
+    std::printf("%s\n", OsTypeName(DetectOsType()));
+    return 0;
+}

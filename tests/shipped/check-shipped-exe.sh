@@ -1,7 +1,7 @@
 #!/bin/sh
 # check-shipped-exe.sh EXE OBJDUMP DENYLIST
 # The shipped installer is a 32-bit GUI program that imports only system DLLs and nothing Windows XP
-# lacks, and carries its version information, manifest and signature.
+# or Windows 2000 lack, and carries its version information, manifest and signature.
 set -u
 exe=$1 objdump=$2 denylist=$3
 strings=$(echo "$objdump" | sed "s/objdump$/strings/")
@@ -23,15 +23,17 @@ done
 
 imports=$(echo "$headers" | awk '/DLL Name:/ {in_table = 1; next} in_table && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}')
 for name in $(grep -v '^#' "$denylist"); do
-  echo "$imports" | grep -qx "$name" && fail "imports $name, which Windows XP lacks"
+  echo "$imports" | grep -qx "$name" && fail "imports $name, which an older Windows lacks"
 done
 
 # Version resource and manifest, as UTF-16 and 8-bit text inside the resource section.
 "$strings" -el "$exe" | grep -qx "2.17.10" || fail "no version information 2.17.10"
 "$strings" -el "$exe" | grep -qx "Nox Racing Limited" || fail "no company name in the version information"
 "$strings" "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"' || fail "no asInvoker manifest"
+# Laid out in fixed pixels: Windows must scale it on high-DPI screens, so it must not claim DPI awareness.
+"$strings" "$exe" | grep -q '<dpiAware' && fail "the manifest declares DPI awareness"
 echo "$headers" | grep -Eq "^Entry 4 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Security Directory" \
   || fail "no Authenticode signature"
 
-[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, system DLLs only, nothing newer than XP, version, manifest and signature present"
+[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, system DLLs only, nothing older Windows lack, version, manifest and signature present"
 [ "$failures" -eq 0 ]

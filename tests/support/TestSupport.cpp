@@ -38,6 +38,25 @@ TempDir::TempDir()
 
 TempDir::~TempDir() { RemoveTree(m_path); }
 
+NetworkShare::NetworkShare()
+{
+    char prefix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH))
+        throw std::runtime_error("network shares need WINEPREFIX");
+    std::string folder = std::string("Z:") + prefix + "/dosdevices/unc/nox-server";
+    for (char& c : folder)
+        c = c == '/' ? '\\' : c;
+    const std::string share = "share" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA((folder.substr(0, folder.rfind('\\'))).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    m_folder = folder + "\\" + share;
+    if (!CreateDirectoryA(m_folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        throw std::runtime_error("cannot make " + m_folder);
+    m_path = "\\\\nox-server\\" + share + "\\";
+}
+
+NetworkShare::~NetworkShare() { RemoveTree(m_folder); }
+
 void RemoveTree(const std::string& path)
 {
     std::string dir = path;
@@ -92,7 +111,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
     return std::fclose(file) == 0 && ok;
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine, bool captureOutput)
+ChildProcess::ChildProcess(const std::string& commandLine, bool captureOutput, DWORD creationFlags)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -109,8 +128,8 @@ ChildProcess::ChildProcess(const std::string& commandLine, bool captureOutput)
     }
     std::string mutableLine = commandLine;
     PROCESS_INFORMATION info = {};
-    if (CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, captureOutput, 0, nullptr, nullptr, &startup,
-                       &info)) {
+    if (CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, captureOutput, creationFlags, nullptr, nullptr,
+                       &startup, &info)) {
         CloseHandle(info.hThread);
         m_process = info.hProcess;
         m_id = info.dwProcessId;

@@ -29,6 +29,22 @@ private:
     std::string m_path;
 };
 
+// A network share, \\nox-server\<name>, that Wine serves from a folder of its prefix
+// (dosdevices\unc\<server>\<share>), removed with its content at the end of its scope.
+class NetworkShare
+{
+public:
+    NetworkShare();
+    ~NetworkShare();
+    NetworkShare(const NetworkShare&) = delete;
+    NetworkShare& operator=(const NetworkShare&) = delete;
+    const std::string& Path() const { return m_path; }  // "\\nox-server\share<pid>\"
+
+private:
+    std::string m_folder;
+    std::string m_path;
+};
+
 void RemoveTree(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
@@ -38,7 +54,7 @@ class ChildProcess
 {
 public:
     // Starts `commandLine` (program and arguments). captureOutput: stdout and stderr go to a pipe.
-    explicit ChildProcess(const std::string& commandLine, bool captureOutput = false);
+    explicit ChildProcess(const std::string& commandLine, bool captureOutput = false, DWORD creationFlags = 0);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
