@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <limits>
 #include <vector>
 
 #include "platform/Text.h"
@@ -68,18 +69,26 @@ std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSepar
 {
     SYSTEMTIME utc = {};
     if (time) {
-        // Seconds since 1970 to the 100-ns ticks since 1601 that Windows counts in.
+        // Seconds since 1970 to the 100-ns ticks since 1601 that Windows counts in, refusing what
+        // does not fit a FILETIME's signed 64-bit range before multiplying.
         constexpr std::int64_t kTicksPerSecond = 10000000;
         constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000LL;
+        constexpr std::int64_t kFirstSecond = -kTicksFrom1601To1970 / kTicksPerSecond;
+        constexpr std::int64_t kLastSecond =
+            (std::numeric_limits<std::int64_t>::max() - kTicksFrom1601To1970) / kTicksPerSecond;
+        if (*time < kFirstSecond || *time > kLastSecond)
+            return std::string();
         const std::uint64_t ticks = static_cast<std::uint64_t>(*time * kTicksPerSecond + kTicksFrom1601To1970);
-        FILETIME fileTime = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-        FileTimeToSystemTime(&fileTime, &utc);
+        const FILETIME fileTime = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        if (!FileTimeToSystemTime(&fileTime, &utc))
+            return std::string();
     } else {
         GetSystemTime(&utc);
     }
     // The rules in force on that date, daylight saving included.
-    SYSTEMTIME local = utc;
-    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    SYSTEMTIME local = {};
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return std::string();
 
     std::string stamp = dateSeparator ? FormatText("%4d%c%02d%c%02d", local.wYear, dateSeparator, local.wMonth,
                                                    dateSeparator, local.wDay)

@@ -27,5 +27,6 @@ extern const char kServerProcessName[];  // "NoxNetServer.exe"
 bool FindServerProcess(DWORD& processId);
 
 // Local date and time as "YYYY<d>MM<d>DD<m>hh<t>mm<t>ss"; a separator of 0 is left out.
-// `time` is seconds since 1970-01-01 00:00 UTC; none means now.
+// `time` is seconds since 1970-01-01 00:00 UTC; none means now. An empty text when the time lies
+// outside what Windows can convert (before 1601 or after 30827, in UTC or in local time).
 std::string FormatDateTimeStamp(std::optional<std::int64_t> time, char dateSeparator, char middle, char timeSeparator);

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 
 #include <cctype>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "TestSupport.h"
@@ -54,21 +56,42 @@ TEST(FindServerProcess, FindsTheServerWhateverTheLetterCaseOfItsName)
     EXPECT_FALSE(FindServerProcess(id));
 }
 
-TEST(FormatDateTimeStamp, BuildsTheStampFromLocalTime)
+// The platform tests run in Berlin's time zone (tests/CMakeLists.txt sets TZ, which Wine reads):
+// one hour ahead of UTC in winter, two in summer.
+TEST(FormatDateTimeStamp, RendersLocalTimeWithTheDaylightSavingOfThatDate)
 {
-    // 2024-03-05 14:07:09 in local time, whatever this machine's time zone.
-    SYSTEMTIME local = {2024, 3, 2, 5, 14, 7, 9, 0};
-    SYSTEMTIME utc = {};
-    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
-    FILETIME fileTime = {};
-    SystemTimeToFileTime(&utc, &fileTime);
-    const std::int64_t ticks = (static_cast<std::int64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
-    const std::int64_t seconds = (ticks - 116444736000000000LL) / 10000000;
+    TIME_ZONE_INFORMATION zone = {};
+    ASSERT_NE(TIME_ZONE_ID_UNKNOWN, GetTimeZoneInformation(&zone)) << "run with TZ=Europe/Berlin";
+    ASSERT_EQ(-60, zone.Bias);
 
-    EXPECT_EQ("2024-03-05_14-07-09", FormatDateTimeStamp(seconds, '-', '_', '-'));
-    EXPECT_EQ("2024-03-05 14-07-09", FormatDateTimeStamp(seconds, '-', ' ', '-'));
-    EXPECT_EQ("20240305140709", FormatDateTimeStamp(seconds, 0, 0, 0));
-    EXPECT_EQ("2024/03/05140709", FormatDateTimeStamp(seconds, '/', 0, 0));
+    const std::int64_t winterNoonUtc = 1705320000;  // 2024-01-15 12:00:00 UTC
+    const std::int64_t summerNoonUtc = 1719835200;  // 2024-07-01 12:00:00 UTC
+    EXPECT_EQ("2024-01-15_13-00-00", FormatDateTimeStamp(winterNoonUtc, '-', '_', '-'));
+    EXPECT_EQ("2024-07-01_14-00-00", FormatDateTimeStamp(summerNoonUtc, '-', '_', '-'));
+
+    const std::int64_t march = 1709647629;  // 2024-03-05 14:07:09 UTC
+    EXPECT_EQ("2024-03-05 15-07-09", FormatDateTimeStamp(march, '-', ' ', '-'));
+    EXPECT_EQ("20240305150709", FormatDateTimeStamp(march, 0, 0, 0));
+    EXPECT_EQ("2024/03/05150709", FormatDateTimeStamp(march, '/', 0, 0));
+}
+
+TEST(FormatDateTimeStamp, RefusesTimesOutsideWhatWindowsCanConvert)
+{
+    const struct
+    {
+        std::int64_t seconds;
+        const char* expected;
+    } cases[] = {
+        {-11644473600, "1601-01-01_01-00-00"},  // the first second Windows counts
+        {-11644473601, ""},
+        {-20000000000, ""},
+        {910692730085, ""},   // the last second Windows counts in UTC, past it in local time
+        {1000000000000, ""},  // the year 33658; seconds times ticks overflow 64 bits from here on
+        {std::numeric_limits<std::int64_t>::max(), ""},
+        {std::numeric_limits<std::int64_t>::min(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, FormatDateTimeStamp(c.seconds, '-', '_', '-')) << c.seconds;
 }
 
 TEST(FormatDateTimeStamp, WithoutATimeUsesNow)

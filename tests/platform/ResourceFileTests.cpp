@@ -42,14 +42,17 @@ TEST(ExtractResourceToFile, WritesTheResourceBytes)
     EXPECT_EQ(expected, ReadWholeFile(dir.File("package.txt")));
 }
 
-TEST(ExtractResourceToFile, ReplacesAReadOnlyFile)
+TEST(ExtractResourceToFile, ReplacesAReadOnlyFileAndLeavesItWritable)
 {
     TempDir dir;
     const std::string target = dir.File("NxNtSp50.sys");
     ASSERT_TRUE(WriteWholeFile(target, "old driver"));
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_FALSE(WriteWholeFile(target, "refused")) << "the Wine server must run without root's file rights";
+
     ASSERT_TRUE(ExtractResourceToFile(kTestResource, "NR_ETHERNET", target));
     EXPECT_EQ(12450u, ReadWholeFile(target).size());
+    EXPECT_EQ(0u, GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST(ExtractResourceToFile, MissingResourceGivesFalseAndNoFile)
@@ -124,18 +127,28 @@ TEST(GetFileAttributesLong, UsesTheLongFormFor260CharactersOrMore)
     EXPECT_TRUE(IsDirectory(dir.Path())) << "short paths as they are";
 }
 
-TEST(MakeLongPathW, ChoosesTheFormByThePathsStart)
+TEST(GetFileAttributesLong, SwitchesToTheLongFormAt260Characters)
 {
-    const std::string tail(290, 'p');
-    EXPECT_EQ(L"\\\\?\\C:\\" + std::wstring(tail.begin(), tail.end()), MakeLongPathW("C:\\" + tail));
-    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + std::wstring(tail.begin(), tail.end()),
-              MakeLongPathW("\\\\server\\share\\" + tail));
-    EXPECT_EQ(L"\\\\?\\D:\\x", MakeLongPathW("\\\\?\\D:\\x"));
+    // The long form is taken literally: a forward slash is not read as a separator there, as it is
+    // in the plain form. So a slash in the path tells which form was used.
+    TempDir dir;
+    for (const size_t length : {259u, 260u}) {
+        const std::string folder = LongPath(dir.Path(), length - 2) + "\\x";
+        ASSERT_TRUE(CreateDirectoryPath(folder));
+        std::string withSlash = folder;
+        withSlash[withSlash.size() - 2] = '/';
+        ASSERT_EQ(length, withSlash.size());
+        EXPECT_EQ(length < MAX_PATH, IsDirectory(withSlash)) << length << " characters";
+    }
 }
 
-TEST(GetFileAttributesLong, QueriesLongNetworkPathsInTheirUncForm)
+TEST(NetworkPaths, AreCreatedAndQueriedBeyond260CharactersInTheirUncForm)
 {
-    // No server answers here; the call must come back with "nothing there", not fail in the conversion.
-    const std::string network = "\\\\nox-server\\share\\" + std::string(290, 'n');
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesLong(network));
+    NetworkShare share;
+    const std::string deep = LongPath(share.Path(), 300);
+    ASSERT_EQ(300u, deep.size());
+    ASSERT_TRUE(CreateDirectoryPath(deep)) << "the server and share are not folders to create";
+    EXPECT_TRUE(IsDirectory(deep));
+    EXPECT_TRUE(IsDirectory(share.Path() + std::string(100, 'a')));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesLong(deep + "\\missing"));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include "TestSupport.h"
 #include "platform/SystemInfo.h"
 
@@ -84,42 +86,41 @@ TEST(DetectOsType, TriesTheNewestClassFirst)
     EXPECT_EQ(OsWinTooOld, FakeSystem::Detect(false, false, 5, 0));
 }
 
-TEST(DetectOsType, NamesMatchTheCodes)
-{
-    EXPECT_STREQ("Win11", OsTypeName(OsWin11));
-    EXPECT_STREQ("Win10", OsTypeName(OsWin10));
-    EXPECT_STREQ("Win8", OsTypeName(OsWin8));
-    EXPECT_STREQ("Win7", OsTypeName(OsWin7));
-    EXPECT_STREQ("WinVista", OsTypeName(OsWinVista));
-    EXPECT_STREQ("WinXP", OsTypeName(OsWinXP));
-    EXPECT_STREQ("WinTooOld", OsTypeName(OsWinTooOld));
-    EXPECT_STREQ("WinTooOld", OsTypeName(static_cast<OsType>(42)));
-}
-
-TEST(WordSize, A64BitBuildReports64BitWindows)
-{
-    // IsWow64Process answers false for a native 64-bit process; the 64-bit build knows better.
-    EXPECT_FALSE(QueryWow64Process());
-    EXPECT_TRUE(IsWow64());
-}
-
-TEST(DetectOsType, FindsEachWindowsVersionThatWinePretendsToBe)
+TEST(DetectOsType, NamesEachWindowsVersionThatWinePretendsToBe)
 {
     const struct
     {
         const char* wineVersion;
-        OsType expected;
+        const char* expected;
     } cases[] = {
-        {"winxp64", OsWinXP}, {"vista", OsWinVista}, {"win7", OsWin7},
-        {"win8", OsWin8},     {"win81", OsWin8},     {"win10", OsWin10},
+        {"winxp64", "WinXP"}, {"vista", "WinVista"}, {"win7", "Win7"},          {"win8", "Win8"},
+        {"win81", "Win8"},    {"win10", "Win10"},    {"win2k", "WinTooOld"},  // Wine 8 knows no Windows 11
     };
     TempDir dir;
     const std::string probe = CopyExecutable("os_probe.exe", dir, "os_probe_versions.exe");
     for (const auto& c : cases) {
         ScopedWindowsVersion version("os_probe_versions.exe", c.wineVersion);
-        ChildProcess child('"' + probe + '"');
+        ChildProcess child('"' + probe + '"', true);
         ASSERT_TRUE(child.Started());
+        EXPECT_EQ(std::string(c.expected) + "\r\n", child.ReadAllOutput(30000)) << c.wineVersion;
         ASSERT_TRUE(child.Wait(30000)) << c.wineVersion;
-        EXPECT_EQ(static_cast<DWORD>(c.expected) + 16, child.ExitCode()) << c.wineVersion;
     }
+}
+
+TEST(AdministratorRights, FollowWhetherTheMachinesSecurityKeyOpens)
+{
+    // A Wine prefix has no HKLM\SECURITY; on Windows only administrators may open it. No other
+    // test touches this key.
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SECURITY");
+    EXPECT_FALSE(HasAdministratorRights());
+
+    HKEY created = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SECURITY", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &created, nullptr));
+    RegCloseKey(created);
+    EXPECT_TRUE(HasAdministratorRights());
+    const HANDLE before = NextHandleValue();
+    HasAdministratorRights();
+    EXPECT_EQ(before, NextHandleValue()) << "the key stays open";
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SECURITY");
 }
