@@ -9,29 +9,42 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "ui/WindowImpl.h"
+#include "ui/framework/AppState.h"
+#include "ui/framework/WindowImpl.h"
 
+// It is the application state the toolkit consults for as long as it exists.
 template <class T, class Traits>
-class NoxAppWnd : public NRWindowImpl<T, Traits>
+class NoxAppWnd : public NRWindowImpl<T, Traits>, public NRAppState
 {
 public:
-    explicit NoxAppWnd(const char* baseTitle) : m_baseTitle(baseTitle) {}
+    explicit NoxAppWnd(const char* baseTitle) : m_baseTitle(baseTitle) { NRAppState::Register(this); }
+    ~NoxAppWnd() { NRAppState::Unregister(this); }
 
     const std::string& BaseTitle() const { return m_baseTitle; }
-    int ApplicationActive() const { return m_applicationActive; }
     int OverrideFlag() const { return m_overrideFlag; }
 
+    HWND MainWindow() const override { return this->Handle(); }
+    bool ApplicationActive() const override { return m_applicationActive != 0; }
+    const std::vector<HWND>& OpenDialogs() const override { return m_openDialogs; }
     // Modal dialogs register themselves while they are up; the window refuses to close meanwhile.
-    void AddOpenDialog(HWND dialog) { m_openDialogs.insert(m_openDialogs.begin(), dialog); }
-    void RemoveOpenDialog(HWND dialog)
+    void AddOpenDialog(HWND dialog) override { m_openDialogs.insert(m_openDialogs.begin(), dialog); }
+    void RemoveOpenDialog(HWND dialog) override
     {
         m_openDialogs.erase(std::remove(m_openDialogs.begin(), m_openDialogs.end(), dialog), m_openDialogs.end());
     }
     size_t OpenDialogCount() const { return m_openDialogs.size(); }
 
-    bool ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) override
+    bool ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
         switch (message) {
+        case WM_ACTIVATEAPP:
+            m_applicationActive = static_cast<int>(wParam);
+            result = 0;
+            return true;
+        case WM_NR_SET_OVERRIDE:
+            m_overrideFlag = static_cast<int>(lParam);
+            result = 0;
+            return true;
         case WM_CLOSE:
             if (m_openDialogs.empty() && CanClose("quit"))
                 CloseMainWindow();

@@ -3,7 +3,7 @@
 #include "app/Version.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
-#include "ui/AppModule.h"
+#include "ui/framework/AppModule.h"
 
 NoxSetupWnd::NoxSetupWnd() : Base("NoxSetup Ethernet Drivers")
 {

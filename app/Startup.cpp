@@ -10,9 +10,10 @@
 #include "platform/Registry.h"
 #include "platform/Signature.h"
 #include "platform/Text.h"
-#include "ui/AppModule.h"
-#include "ui/DropShadow.h"
-#include "ui/MessageLoop.h"
+#include "ui/dialogs/DropShadow.h"
+#include "ui/framework/AppModule.h"
+#include "ui/framework/MessageLoop.h"
+#include "ui/theme/FontSet.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ public:
         g_pfnWow64DisableFsRedirection = nullptr;
         g_pfnWow64RevertFsRedirection = nullptr;
         NRDropShadow::Shutdown();
+        NRFontSet::ReleaseScreenSet();
         if (m_moduleInitialized)
             g_module.Term();
         if (m_comInitialized)

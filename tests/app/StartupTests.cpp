@@ -9,7 +9,7 @@
 #include "TestSupport.h"
 #include "app/NoxSetupWnd.h"
 #include "app/Startup.h"
-#include "ui/AppModule.h"
+#include "ui/framework/AppModule.h"
 
 using namespace testing_support;
 

@@ -1,7 +1,7 @@
 // The main of every test executable: the window framework's module is set up as start-up would.
 #include <gtest/gtest.h>
 
-#include "ui/AppModule.h"
+#include "ui/framework/AppModule.h"
 
 int main(int argc, char** argv)
 {

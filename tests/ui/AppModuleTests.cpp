@@ -4,8 +4,8 @@
 #include <new>
 #include <vector>
 
-#include "ui/AppModule.h"
-#include "ui/MessageLoop.h"
+#include "ui/framework/AppModule.h"
+#include "ui/framework/MessageLoop.h"
 
 TEST(AppModule, TouchesNothingBeforeInitAndAnswersNothingAfterTerm)
 {

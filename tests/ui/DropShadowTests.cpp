@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/DropShadow.h"
+#include "ui/dialogs/DropShadow.h"
 
 TEST(DropShadowSupport, InitialisesOnceAndRegistersTheShadowClass)
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/Geometry.h"
+#include "ui/framework/Geometry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/MessageLoop.h"
+#include "ui/framework/MessageLoop.h"
 
 namespace {
 

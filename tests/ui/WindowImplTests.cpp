@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ui/WindowImpl.h"
+#include "ui/framework/WindowImpl.h"
 
 using namespace testing_support;
 
@@ -196,5 +196,6 @@ TEST(WindowImpl, WindowDestroyedInsideItsHandlerIsNotTouchedAfterItDeletesItself
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(1, SelfDeletingWindow::s_deletions);
     for (size_t i = 0; i < sizeof(SelfDeletingWindow); ++i)
-        ASSERT_EQ(SelfDeletingWindow::kFreed, SelfDeletingWindow::s_storage[i]) << "byte " << i << " written after delete";
+        ASSERT_EQ(SelfDeletingWindow::kFreed, SelfDeletingWindow::s_storage[i])
+            << "byte " << i << " written after delete";
 }

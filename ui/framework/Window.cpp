@@ -1,6 +1,6 @@
-#include "ui/Window.h"
+#include "ui/framework/Window.h"
 
-#include "ui/Geometry.h"
+#include "ui/framework/Geometry.h"
 
 std::string NRWindow::GetWindowText() const
 {

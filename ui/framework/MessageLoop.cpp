@@ -1,4 +1,4 @@
-#include "ui/MessageLoop.h"
+#include "ui/framework/MessageLoop.h"
 
 #include <algorithm>
 

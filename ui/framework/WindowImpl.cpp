@@ -1,6 +1,8 @@
-#include "ui/WindowImpl.h"
+#include "ui/framework/WindowImpl.h"
 
-#include "ui/AppModule.h"
+#include <cstdio>
+
+#include "ui/framework/AppModule.h"
 
 NRWindowImplRoot::~NRWindowImplRoot()
 {
@@ -22,7 +24,10 @@ bool NRWindowImplRoot::RegisterClass(NRWndClassInfo& classInfo)
     wc.hInstance = g_module.Instance();
     wc.hCursor = classInfo.cursor ? ::LoadCursorA(nullptr, classInfo.cursor) : nullptr;
     wc.hbrBackground = classInfo.background;
-    wc.lpszClassName = classInfo.name;
+    char generatedName[32];
+    if (!classInfo.name)
+        std::snprintf(generatedName, sizeof(generatedName), "NR:%p", static_cast<void*>(&classInfo));
+    wc.lpszClassName = classInfo.name ? classInfo.name : generatedName;
     classInfo.atom = ::RegisterClassExA(&wc);
     return classInfo.atom != 0;
 }
@@ -40,6 +45,16 @@ HWND NRWindowImplRoot::CreateImpl(NRWndClassInfo& classInfo, HWND parent, const 
     if (!hwnd)
         m_hWnd = nullptr;
     return hwnd;
+}
+
+NRWindowImplRoot* NRWindowImplRoot::FromHandle(HWND hwnd)
+{
+    DWORD process = 0;
+    if (!hwnd || !::GetWindowThreadProcessId(hwnd, &process) || process != ::GetCurrentProcessId())
+        return nullptr;
+    if (::GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&WindowProc))
+        return nullptr;
+    return reinterpret_cast<NRWindowImplRoot*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 LRESULT NRWindowImplRoot::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)

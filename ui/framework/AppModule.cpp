@@ -1,4 +1,4 @@
-#include "ui/AppModule.h"
+#include "ui/framework/AppModule.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "ui/DropShadow.h"
+#include "ui/dialogs/DropShadow.h"
 
 NRDropShadow::UpdateLayeredWindowFn NRDropShadow::s_updateLayeredWindow = nullptr;
 NRDropShadow::DwmIsCompositionEnabledFn NRDropShadow::s_dwmIsCompositionEnabled = nullptr;

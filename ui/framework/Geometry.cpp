@@ -1,4 +1,4 @@
-#include "ui/Geometry.h"
+#include "ui/framework/Geometry.h"
 
 POINT CenteredTopLeft(const RECT& window, const RECT& centreOn, const RECT& area)
 {

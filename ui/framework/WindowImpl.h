@@ -4,12 +4,12 @@
 // window class registration on first use, and window traits that supply default styles.
 #include <windows.h>
 
-#include "ui/Window.h"
+#include "ui/framework/Window.h"
 
 // Window class properties; registered once, the first time a window of the class is created.
 struct NRWndClassInfo
 {
-    const char* name;
+    const char* name;  // null: a name is made up from the record's address
     UINT style;
     HBRUSH background;
     LPCSTR cursor;  // a system cursor id such as IDC_ARROW, or null for none
@@ -45,6 +45,9 @@ public:
     // The message being processed, while a handler runs.
     const MSG* CurrentMessage() const { return m_currentMessage; }
 
+    // The object bound to `hwnd` when it is a window of this framework in this process, else null.
+    static NRWindowImplRoot* FromHandle(HWND hwnd);
+
 protected:
     // Registers the class if needed and creates the window bound to this object. Returns null, with no
     // window, when registration, the creation bookkeeping or the creation fails.
@@ -63,14 +66,20 @@ private:
     bool m_finalMessagePending = false;
 };
 
-template <class T, class Traits = NRControlWinTraits>
-class NRWindowImpl : public NRWindowImplRoot
+// `Base` is NRWindowImplRoot or a class derived from it that adds shared, non-template behaviour.
+template <class T, class Traits = NRControlWinTraits, class Base = NRWindowImplRoot>
+class NRWindowImpl : public Base
 {
 public:
+    // A child window created without an id gets the address of its object as id.
     HWND Create(HWND parent, const RECT& rect = RECT{}, const char* title = nullptr, DWORD style = 0, DWORD exStyle = 0,
                 UINT id = 0)
     {
-        return CreateImpl(T::GetWndClassInfo(), parent, rect, title, Traits::GetWndStyle(style),
-                          Traits::GetWndExStyle(exStyle), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+        const DWORD windowStyle = Traits::GetWndStyle(style);
+        UINT_PTR menuOrId = id;
+        if ((windowStyle & WS_CHILD) && id == 0)
+            menuOrId = reinterpret_cast<UINT_PTR>(this);
+        return this->CreateImpl(T::GetWndClassInfo(), parent, rect, title, windowStyle, Traits::GetWndExStyle(exStyle),
+                                reinterpret_cast<HMENU>(menuOrId));
     }
 };

@@ -1,0 +1,192 @@
+// The theme: palette rules, the font set, device scaling, gradients and caption text, painted into
+// a real DIB section.
+#include <gtest/gtest.h>
+
+#include "DibCanvas.h"
+#include "TestSupport.h"
+#include "platform/Registry.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/FontSet.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+#include "ui/theme/Palette.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Sets the two palette switches of the GUI settings for one scope.
+class ScopedGuiSettings
+{
+public:
+    ScopedGuiSettings(bool newGui, bool colorBlind) : m_saved(g_guiSettings)
+    {
+        g_guiSettings.newGui = newGui;
+        g_guiSettings.colorBlind = colorBlind;
+    }
+    ~ScopedGuiSettings() { g_guiSettings = m_saved; }
+
+private:
+    GuiSettings m_saved;
+};
+
+}  // namespace
+
+TEST(Palette, OutOfRangeIndicesReadAsTwoAndColorBlindChangesOnly37)
+{
+    for (const bool light : {false, true}) {
+        EXPECT_EQ(PaletteColour(2, light, false), PaletteColour(-1, light, false));
+        EXPECT_EQ(PaletteColour(2, light, false), PaletteColour(79, light, false));
+        EXPECT_EQ(PaletteColour(2, light, false), PaletteColour(100000, light, false));
+        for (int index = 0; index < kPaletteSize; ++index) {
+            if (index != 37) {
+                EXPECT_EQ(PaletteColour(index, light, false), PaletteColour(index, light, true)) << index;
+            }
+        }
+    }
+    EXPECT_EQ(RGB(0xFF, 0xFF, 0x00), PaletteColour(37, false, false));
+    EXPECT_EQ(RGB(0xFF, 0x80, 0xFF), PaletteColour(37, false, true));
+    EXPECT_EQ(RGB(0xFF, 0x80, 0x00), PaletteColour(37, true, false));
+    EXPECT_EQ(RGB(0xA0, 0x40, 0xA0), PaletteColour(37, true, true));
+    EXPECT_EQ(RGB(0x00, 0x00, 0x00), PaletteColour(5, false, false)) << "window background";
+    EXPECT_EQ(RGB(0xFF, 0xFF, 0xFF), PaletteColour(5, true, false));
+}
+
+TEST(Palette, FollowsTheGuiSettingsOnTheScreen)
+{
+    DibCanvas canvas(4, 4, RGB(0, 0, 0));
+    NRDrawContext context(canvas.Dc());
+    ASSERT_FALSE(context.OwnsFontSet()) << "a memory DC of the screen is the screen";
+    {
+        ScopedGuiSettings settings(false, true);
+        EXPECT_EQ(RGB(0xFF, 0x80, 0xFF), context.Colour(37));
+        EXPECT_EQ(RGB(0x30, 0x00, 0x00), PaletteColour(16));
+    }
+    {
+        ScopedGuiSettings settings(true, false);
+        EXPECT_EQ(RGB(0xFF, 0x80, 0x00), context.Colour(37));
+        EXPECT_EQ(RGB(0xE8, 0xF2, 0xFF), PaletteColour(16));
+    }
+}
+
+TEST(FontSet, MakesFiveTahomaFontsFromTheBaseHeightAndDeletesThemAll)
+{
+    const int before = GdiObjectCount();
+    {
+        NRFontSet fonts(NRFontSet::kScreenBaseHeight);
+        const struct
+        {
+            const NRFont& font;
+            int height, secondMetric, escapement;
+        } cases[] = {
+            {fonts.Large(), 42, 28, 0},     {fonts.Medium(), 28, 18, 0}, {fonts.Normal(), 14, 9, 0},
+            {fonts.Vertical(), 14, 9, 900}, {fonts.Small(), 11, 7, 0},
+        };
+        for (const auto& c : cases) {
+            EXPECT_EQ(c.height, c.font.height);
+            EXPECT_EQ(c.secondMetric, c.font.secondMetric);
+            LOGFONTA logFont = {};
+            ASSERT_TRUE(GetObjectA(c.font.handle, sizeof(logFont), &logFont)) << c.height;
+            EXPECT_EQ(c.height, logFont.lfHeight);
+            EXPECT_EQ(c.escapement, logFont.lfEscapement);
+            EXPECT_EQ(c.escapement, logFont.lfOrientation);
+            EXPECT_EQ(FW_NORMAL, logFont.lfWeight);
+            EXPECT_STREQ("Tahoma", logFont.lfFaceName);
+        }
+        EXPECT_EQ(before + 5, GdiObjectCount());
+    }
+    EXPECT_EQ(before, GdiObjectCount());
+}
+
+TEST(DeviceScaling, ScreenIsUnscaledAndPrintersScaleWithDensityAndPage)
+{
+    const struct
+    {
+        const char* device;
+        NRDeviceCaps caps;
+        NRDeviceScaling expected;
+    } cases[] = {
+        {"screen", {1280, 1024, 1280, 1024, 96, 96, 0, 0}, {14, 1, 1, false}},
+        {"A4 portrait, 600 dpi", {4800, 6800, 1280, 1024, 600, 600, 4960, 7016}, {58, 5, 5, true}},
+        {"A4 landscape, 600 dpi", {6800, 4800, 1280, 1024, 600, 600, 7016, 4960}, {58, 5, 5, true}},
+        {"A3 landscape, 300 dpi", {4800, 3400, 1280, 1024, 300, 300, 4961, 3508}, {41, 2, 2, true}},
+        {"legal portrait, 300 dpi", {2400, 4100, 1280, 1024, 300, 300, 2550, 4200}, {34, 2, 2, true}},
+        {"144 dpi: base 14, no fonts of its own", {1100, 1600, 1280, 1024, 144, 144, 1190, 1683}, {14, 1, 1, false}},
+        {"72 dpi: scales at least 1", {590, 840, 1280, 1024, 72, 72, 595, 842}, {7, 1, 1, true}},
+        {"no density reported", {590, 840, 1280, 1024, 0, 0, 595, 842}, {14, 1, 1, false}},
+    };
+    for (const auto& c : cases) {
+        const NRDeviceScaling scaling = ComputeDeviceScaling(c.caps);
+        EXPECT_EQ(c.expected.baseFontHeight, scaling.baseFontHeight) << c.device;
+        EXPECT_EQ(c.expected.scaleX, scaling.scaleX) << c.device;
+        EXPECT_EQ(c.expected.scaleY, scaling.scaleY) << c.device;
+        EXPECT_EQ(c.expected.ownFontSet, scaling.ownFontSet) << c.device;
+    }
+}
+
+TEST(Gradients, RunFromTheFirstColourToTheSecond)
+{
+    DibCanvas canvas(40, 40, RGB(0, 0, 0));
+    NRDrawContext context(canvas.Dc());
+    VerticalGradient(context, 0, 0, 40, 20, RGB(255, 0, 0), RGB(0, 0, 255));
+    HorizontalGradient(context, 0, 20, 40, 40, RGB(0, 255, 0), RGB(255, 255, 255));
+
+    EXPECT_EQ(RGB(255, 0, 0), canvas.Pixel(5, 0)) << "top row of the vertical gradient";
+    const COLORREF bottom = canvas.Pixel(5, 19);
+    EXPECT_LE(GetRValue(bottom), 16);
+    EXPECT_GE(GetBValue(bottom), 239);
+    EXPECT_EQ(canvas.Pixel(0, 10), canvas.Pixel(39, 10)) << "one colour across each row";
+
+    EXPECT_EQ(RGB(0, 255, 0), canvas.Pixel(0, 30)) << "left column of the horizontal gradient";
+    EXPECT_GE(GetRValue(canvas.Pixel(39, 30)), 239);
+    EXPECT_EQ(canvas.Pixel(20, 21), canvas.Pixel(20, 39)) << "one colour down each column";
+}
+
+TEST(CaptionText, UnderlinesTheAcceleratorInItsOwnColour)
+{
+    const COLORREF white = RGB(255, 255, 255), yellow = RGB(255, 255, 0);
+    const struct
+    {
+        char accelerator;
+        int underlinedAt;  // character index, or -1
+    } cases[] = {{'C', 0}, {'L', 1}, {'x', -1}, {' ', -1}, {0, -1}};
+    for (const auto& c : cases) {
+        DibCanvas canvas(120, 30, RGB(0, 0, 0));
+        NRDrawContext context(canvas.Dc());
+        NRSelection font(canvas.Dc(), context.Fonts().Normal().handle);
+        SetBkMode(canvas.Dc(), TRANSPARENT);
+        CaptionText(context, 10, 5, "Close", c.accelerator, white, yellow);
+
+        const RECT all = {0, 0, 120, 30};
+        if (c.underlinedAt < 0) {
+            EXPECT_EQ(0, canvas.CountColour(yellow, all)) << c.accelerator;
+            continue;
+        }
+        SIZE before = {}, letter = {};
+        GetTextExtentPoint32A(canvas.Dc(), "Close", c.underlinedAt, &before);
+        GetTextExtentPoint32A(canvas.Dc(), "Close" + c.underlinedAt, 1, &letter);
+        const RECT letterArea = {10 + before.cx, 0, 10 + before.cx + letter.cx, 30};
+        EXPECT_EQ(canvas.CountColour(yellow, all), canvas.CountColour(yellow, letterArea)) << "only the letter";
+        // The underline: a row of the letter's cell that is yellow from one side to the other.
+        bool underlined = false;
+        for (int y = 5; y < 30 && !underlined; ++y)
+            underlined = canvas.CountColour(yellow, RECT{letterArea.left, y, letterArea.right, y + 1}) == letter.cx;
+        EXPECT_TRUE(underlined) << c.accelerator;
+        EXPECT_GT(canvas.CountColour(white, all), 0) << "the rest in the text colour";
+    }
+}
+
+TEST(CaptionText, EndsAtTheStartPointOfARightAlignedDeviceAndRestoresItsAlignment)
+{
+    DibCanvas canvas(120, 30, RGB(0, 0, 0));
+    NRDrawContext context(canvas.Dc());
+    NRSelection font(canvas.Dc(), context.Fonts().Normal().handle);
+    SetBkMode(canvas.Dc(), TRANSPARENT);
+    SetTextAlign(canvas.Dc(), TA_RIGHT | TA_TOP);
+    CaptionText(context, 100, 5, "Close", 0, RGB(255, 255, 255), RGB(255, 255, 0));
+    EXPECT_EQ(static_cast<UINT>(TA_RIGHT | TA_TOP), GetTextAlign(canvas.Dc()));
+    const RECT ink = canvas.InkBounds();
+    EXPECT_LE(ink.right, 100);
+    EXPECT_GE(ink.right, 95);
+    EXPECT_GE(ink.left, 60);
+}

@@ -1,0 +1,47 @@
+#include "ui/framework/AppState.h"
+
+namespace {
+
+NRAppState* g_appState = nullptr;
+
+bool AnswersKind(int kind) { return kind >= 1 && kind <= 3; }
+
+}  // namespace
+
+NRAppState* NRAppState::Current() { return g_appState; }
+
+void NRAppState::Register(NRAppState* state) { g_appState = state; }
+
+void NRAppState::Unregister(const NRAppState* state)
+{
+    if (g_appState == state)
+        g_appState = nullptr;
+}
+
+NRWindowKind FindWindowKind(HWND window)
+{
+    const NRAppState* state = NRAppState::Current();
+    const HWND mainWindow = state ? state->MainWindow() : nullptr;
+    int kind = 0;
+    while (window && window != mainWindow && !AnswersKind(kind)) {
+        window = GetParent(window);
+        if (window)
+            kind = static_cast<int>(SendMessageA(window, WM_NR_WINDOW_KIND, 0, 0));
+    }
+    return NRWindowKind{AnswersKind(kind) ? kind : 0, window};
+}
+
+bool IsWindowActive(HWND window, int kind)
+{
+    const NRAppState* state = NRAppState::Current();
+    const bool applicationActive = !state || state->ApplicationActive();
+    static const std::vector<HWND> kNoDialogs;
+    const std::vector<HWND>& dialogs = state ? state->OpenDialogs() : kNoDialogs;
+    if (kind == 1 || kind == 2) {
+        if (state && window == state->MainWindow())
+            return applicationActive;
+        const bool overridden = SendMessageA(window, WM_NR_GET_OVERRIDE, 0, 0) != 0;
+        return applicationActive && ((!dialogs.empty() && dialogs.front() == window) || overridden);
+    }
+    return applicationActive && dialogs.empty();
+}

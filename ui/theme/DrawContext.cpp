@@ -1,0 +1,67 @@
+#include "ui/theme/DrawContext.h"
+
+#include "platform/Registry.h"
+#include "ui/theme/Palette.h"
+
+namespace {
+
+// Millimetres from device pixels at the given density (pixels per inch).
+int Millimetres(int pixels, int pixelsPerInch) { return pixels * 254 / (pixelsPerInch * 10); }
+
+// Grows `value` by the page's size in one direction when that is above `limit` millimetres.
+int GrownWithPage(int value, int pageMillimetres, int limit)
+{
+    return pageMillimetres > limit ? value * pageMillimetres / limit : value;
+}
+
+NRDeviceCaps QueryDeviceCaps(HDC dc)
+{
+    return NRDeviceCaps{GetDeviceCaps(dc, HORZRES),       GetDeviceCaps(dc, VERTRES),
+                        GetSystemMetrics(SM_CXSCREEN),    GetSystemMetrics(SM_CYSCREEN),
+                        GetDeviceCaps(dc, LOGPIXELSX),    GetDeviceCaps(dc, LOGPIXELSY),
+                        GetDeviceCaps(dc, PHYSICALWIDTH), GetDeviceCaps(dc, PHYSICALHEIGHT)};
+}
+
+}  // namespace
+
+NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps)
+{
+    const NRDeviceScaling screen = {NRFontSet::kScreenBaseHeight, 1, 1, false};
+    if (caps.horzRes == caps.screenWidth && caps.vertRes == caps.screenHeight)
+        return screen;
+    if (caps.logPixelsX <= 0 || caps.logPixelsY <= 0)
+        return screen;
+
+    const bool landscape = caps.physicalHeight < caps.physicalWidth;
+    const int heightMm = Millimetres(caps.physicalHeight, caps.logPixelsY);
+    const int widthMm = Millimetres(caps.physicalWidth, caps.logPixelsX);
+    const int heightLimit = landscape ? 210 : 297;
+    const int widthLimit = landscape ? 297 : 210;
+
+    NRDeviceScaling scaling;
+    scaling.baseFontHeight = GrownWithPage(caps.logPixelsY * NRFontSet::kScreenBaseHeight / 144, heightMm, heightLimit);
+    scaling.scaleX = GrownWithPage(caps.logPixelsX / 108, widthMm, widthLimit);
+    scaling.scaleY = GrownWithPage(caps.logPixelsY / 108, heightMm, heightLimit);
+    if (scaling.scaleX < 1)
+        scaling.scaleX = 1;
+    if (scaling.scaleY < 1)
+        scaling.scaleY = 1;
+    scaling.ownFontSet = scaling.baseFontHeight != NRFontSet::kScreenBaseHeight && scaling.baseFontHeight > 0;
+    return scaling;
+}
+
+NRDrawContext::NRDrawContext(HDC dc) : m_dc(dc)
+{
+    const NRDeviceScaling scaling = ComputeDeviceScaling(QueryDeviceCaps(dc));
+    m_scaleX = scaling.scaleX;
+    m_scaleY = scaling.scaleY;
+    if (scaling.ownFontSet)
+        m_ownFontSet = std::make_unique<NRFontSet>(scaling.baseFontHeight);
+}
+
+NRDrawContext::~NRDrawContext() = default;
+
+COLORREF NRDrawContext::Colour(int index) const
+{
+    return PaletteColour(index, OwnsFontSet() || g_guiSettings.newGui, g_guiSettings.colorBlind != 0);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The drawing routines every control shares: two-colour gradients and caption text with an
+// underlined accelerator.
+#include <windows.h>
+
+class NRDrawContext;
+
+// One GradientFill rectangle from the top colour to the bottom colour.
+void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,
+                      COLORREF bottomColour);
+// The same from the left colour to the right colour.
+void HorizontalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF leftColour,
+                        COLORREF rightColour);
+
+// Draws `text` from (x, y) with the current-position alignment, moved left by its width when the
+// device's alignment is right-aligned. The first occurrence of `accelerator` (as given, otherwise in
+// lower case) is drawn underlined in `acceleratorColour`; an accelerator of 0 or ' ' means none.
+// The device's previous text alignment is restored.
+void CaptionText(const NRDrawContext& context, int x, int y, const char* text, char accelerator, COLORREF textColour,
+                 COLORREF acceleratorColour);
+
+// Where the accelerator stands in `text`: its first occurrence as given, else in lower case; -1 when
+// there is none.
+int AcceleratorPosition(const char* text, char accelerator);
