@@ -17,6 +17,8 @@ wine_session_stop() {
   # A server that was running before this session belongs to someone else (a developer's shell).
   if [ -n "${WINEPREFIX:-}" ] && [ "${NOX_STARTED_WINESERVER:-}" = yes ]; then
     timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+    # Its processes end with it; the display goes only after them.
+    timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
   if [ -n "${NOX_XVFB_PID:-}" ]; then
     kill "$NOX_XVFB_PID" 2>/dev/null || true

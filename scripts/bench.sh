@@ -1,0 +1,46 @@
+#!/bin/sh
+# Measures the installer against a bare static C++ window program built by the same toolchain with
+# the same flags, and prints the two side by side with their ratio, in one run:
+#   size      the shipped 32-bit installer against the 32-bit bare window
+#   start-up  milliseconds from process start to the visible window, 64-bit under Wine, the two
+#             programs started in turn, median of 9 pairs
+# followed by where the installer's start-up time goes, step by step. Not a test: it passes nothing.
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+if [ -z "${NOX_TREE_LOCKED:-}" ]; then
+  mkdir -p build
+  NOX_TREE_LOCKED=1 exec flock -o build/.run.lock "$root/scripts/$(basename "$0")" "$@"
+fi
+scripts/install-deps.sh
+scripts/build.sh
+cmake --build build/i686 --target bare_window >/dev/null
+cmake --build build/x86_64 --target bare_window startup_timer startup_steps >/dev/null
+
+. "$root/scripts/wine-session.sh"
+wine_session_start "$root/build/x86_64/wineprefix"
+
+row() {  # name installer bare
+  ratio=$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
+  printf '%-28s %12s %12s %8s\n' "$1" "$2" "$3" "$ratio"
+}
+
+installer_size=$(stat -c %s build/i686/NoxSetup.exe)
+bare_size=$(stat -c %s build/i686/bare_window.exe)
+timings=$(cd build/x86_64 && wine_run 600 startup_timer.exe 9 NoxSetup.exe bare_window.exe 2>&1) || {
+  echo "$timings" >&2
+  exit 1
+}
+medians=$(echo "$timings" | sed -n 's/^median: //p' | tr -d '\r')
+
+echo
+printf '%-28s %12s %12s %8s\n' "" "NoxSetup" "bare window" "ratio"
+row "size, i686 (bytes)" "$installer_size" "$bare_size"
+row "start-up, x86_64 (ms)" ${medians}
+echo
+echo "Start-up runs (installer, bare window), alternating which starts first:"
+echo "$timings" | grep '^run' | tr -d '\r' | sed 's/^/  /'
+echo
+echo "Where the installer's start-up goes (its steps, x86_64; the second of two runs):"
+(cd build/x86_64 && wine_run 120 startup_steps.exe NoxSetup.exe >/dev/null && wine_run 120 startup_steps.exe NoxSetup.exe) |
+  tr -d '\r'
