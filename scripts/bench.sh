@@ -8,10 +8,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-if [ -z "${NOX_TREE_LOCKED:-}" ]; then
-  mkdir -p build
-  NOX_TREE_LOCKED=1 exec flock -o build/.run.lock "$root/scripts/$(basename "$0")" "$@"
-fi
+. scripts/take-tree-lock.sh
 scripts/install-deps.sh
 scripts/build.sh
 cmake --build build/i686 --target bare_window >/dev/null

@@ -5,12 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-# Runs in one tree take turns: they share its build, its Wine prefix and its server. The lock is
-# held by flock itself, so no process this run leaves behind can keep holding it.
-if [ -z "${NOX_TREE_LOCKED:-}" ]; then
-  mkdir -p build
-  NOX_TREE_LOCKED=1 exec flock -o build/.run.lock "$root/scripts/$(basename "$0")" "$@"
-fi
+. scripts/take-tree-lock.sh
 scripts/install-deps.sh
 scripts/build.sh
 

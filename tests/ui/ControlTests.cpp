@@ -112,7 +112,7 @@ TEST(DoubleBuffer, CopiesPartialUpdatesFromTheBitmapAndRepaintsWholeOnes)
     UpdateWindow(control.Handle());
     EXPECT_EQ(paintsBefore, control.paints) << "a part comes from the bitmap";
     {
-        NRClientDC dc(control.Handle());
+        NRWindowDC dc(control.Handle());
         EXPECT_EQ(control.colour, GetPixel(dc.Get(), 5, 5));
     }
 
@@ -120,7 +120,7 @@ TEST(DoubleBuffer, CopiesPartialUpdatesFromTheBitmapAndRepaintsWholeOnes)
     control.InvalidateWhole();
     UpdateWindow(control.Handle());
     EXPECT_EQ(paintsBefore + 1, control.paints);
-    NRClientDC dc(control.Handle());
+    NRWindowDC dc(control.Handle());
     EXPECT_EQ(control.colour, GetPixel(dc.Get(), 70, 30));
 }
 

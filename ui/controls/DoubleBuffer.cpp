@@ -61,7 +61,7 @@ void NRDoubleBufferWindow::RecreateBitmap()
     m_drawn = NRBufferSize{0, 0};
     if (m_capacity.width <= 0 || m_capacity.height <= 0)
         return;
-    NRClientDC windowDc(m_hWnd);
+    NRWindowDC windowDc(m_hWnd);
     m_bitmap.Reset(CreateCompatibleBitmap(windowDc.Get(), m_capacity.width, m_capacity.height));
     NRMemoryDC memory(windowDc.Get());
     if (!m_bitmap || !memory.Get())

@@ -82,30 +82,20 @@ private:
     HDC m_dc;
 };
 
-// The client-area device context of a window (GetDC); released at the end.
-class NRClientDC
-{
-public:
-    explicit NRClientDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
-    ~NRClientDC()
-    {
-        if (m_dc)
-            ::ReleaseDC(m_window, m_dc);
-    }
-    NRClientDC(const NRClientDC&) = delete;
-    NRClientDC& operator=(const NRClientDC&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-// The device context of a window (GetWindowDC) or of the screen (no window); released at the end.
+// The device context of a window's client area (GetDC), or of the whole window (GetWindowDC, which
+// for no window is the screen's); released at the end.
 class NRWindowDC
 {
 public:
-    explicit NRWindowDC(HWND window) : m_window(window), m_dc(::GetWindowDC(window)) {}
+    enum Area
+    {
+        ClientArea,
+        WholeWindow,
+    };
+    explicit NRWindowDC(HWND window, Area area = ClientArea)
+        : m_window(window), m_dc(area == ClientArea ? ::GetDC(window) : ::GetWindowDC(window))
+    {
+    }
     ~NRWindowDC()
     {
         if (m_dc)
