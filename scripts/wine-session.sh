@@ -14,7 +14,6 @@ wine_run() {
 }
 
 wine_session_stop() {
-  # A server that was running before this session belongs to someone else (a developer's shell).
   if [ -n "${WINEPREFIX:-}" ] && [ "${NOX_STARTED_WINESERVER:-}" = yes ]; then
     timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
     # Its processes end with it; the display goes only after them.
@@ -59,13 +58,15 @@ wine_session_start() {
   if [ "$(id -u)" -eq 0 ] && setpriv --bounding-set=-dac_override,-dac_read_search true 2>/dev/null; then
     as_user="setpriv --bounding-set=-dac_override,-dac_read_search"
   fi
-  # The persistent server makes each Wine start take a tenth of a second instead of three.
+  # One session per prefix: a server started elsewhere serves another display, and windows of two
+  # displays on one server break each other.
   if "$WINESERVER" -k0 >/dev/null 2>&1; then
-    NOX_STARTED_WINESERVER=no
-  else
-    NOX_STARTED_WINESERVER=yes
-    $as_user "$WINESERVER" -p >/dev/null 2>&1
+    echo "A Wine session is already open on $WINEPREFIX; end it first: WINEPREFIX=$WINEPREFIX $WINESERVER -k" >&2
+    return 1
   fi
+  # The persistent server makes each Wine start take a tenth of a second instead of three.
+  NOX_STARTED_WINESERVER=yes
+  $as_user "$WINESERVER" -p >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once per build tree)"
     WINEDLLOVERRIDES="mscoree,mshtml=" wine_run 300 wineboot -i >/dev/null 2>&1
