@@ -1,5 +1,8 @@
 #include "app/NoxSetupWnd.h"
 
+#include <cstdarg>
+
+#include "app/InstallLog.h"
 #include "app/Version.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
@@ -39,9 +42,47 @@ bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
         PostQuitMessage(0);
         result = 0;
         return true;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        result = 0;
+        return true;
+    case WM_SETFOCUS:
+        // The progress pane is the window's only control: it takes the keyboard.
+        ::SetFocus(m_progressPane.Handle());
+        result = 0;
+        return true;
     default:
         return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
     }
+}
+
+void NoxSetupWnd::OnSize(int width, int height)
+{
+    // A minimised window (size 0) keeps its layout.
+    if (width <= 0 || height <= 0)
+        return;
+    ::SetWindowPos(m_progressPane.Handle(), nullptr, 5, 30, width - 10, height - 35, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NoxSetupWnd::AddProgressLine(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const std::string line = FormatTextV(format, args);
+    va_end(args);
+    m_progressPane.AddText(line);
+}
+
+bool NoxSetupWnd::GetAllProgressText(std::string& text) const { return m_progressPane.ReadAllText(text); }
+
+void NoxSetupWnd::WriteLogAndClose()
+{
+    if (!IsTestMode()) {
+        std::string text;
+        GetAllProgressText(text);
+        WriteInstallLog(m_installDirectory, text);
+    }
+    PostMessage(WM_CLOSE);
 }
 
 LRESULT NoxSetupWnd::OnCreate()
@@ -51,5 +92,8 @@ LRESULT NoxSetupWnd::OnCreate()
     // Icons from LoadIcon are shared resources: nothing to destroy later.
     if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS |
+                                                                         WS_CLIPCHILDREN))
+        return -1;
     return 0;
 }

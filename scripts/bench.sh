@@ -4,6 +4,8 @@
 #   size      the shipped 32-bit installer against the 32-bit bare window
 #   start-up  milliseconds from process start to the visible window, 64-bit under Wine, the two
 #             programs started in turn, median of 9 pairs
+#   progress  one AddProgressLine on the installer window when its pane holds 2,000 lines against
+#             one when it holds 100 (mean of 10 each), with the curve by 100 lines
 # followed by where the installer's start-up time goes, step by step. Not a test: it passes nothing.
 set -eu
 cd "$(dirname "$0")/.."
@@ -12,7 +14,7 @@ root=$(pwd)
 scripts/install-deps.sh
 scripts/build.sh
 cmake --build build/i686 --target bare_window >/dev/null
-cmake --build build/x86_64 --target bare_window startup_timer startup_steps >/dev/null
+cmake --build build/x86_64 --target bare_window startup_timer startup_steps progress_bench >/dev/null
 
 . "$root/scripts/wine-session.sh"
 wine_session_start "$root/build/x86_64/wineprefix"
@@ -30,13 +32,22 @@ timings=$(cd build/x86_64 && wine_run 600 startup_timer.exe 9 NoxSetup.exe bare_
 }
 medians=$(echo "$timings" | sed -n 's/^median: //p' | tr -d '\r')
 
+progress=$(cd build/x86_64 && wine_run 600 progress_bench.exe | tr -d '\r')
+holding=$(echo "$progress" | sed -n 's/^holding: //p')
+
 echo
 printf '%-28s %12s %12s %8s\n' "" "NoxSetup" "bare window" "ratio"
 row "size, i686 (bytes)" "$installer_size" "$bare_size"
 row "start-up, x86_64 (ms)" ${medians}
 echo
+printf '%-28s %12s %12s %8s\n' "" "2,000 lines" "100 lines" "ratio"
+row "one progress line (ms)" ${holding}
+echo
 echo "Start-up runs (installer, bare window), alternating which starts first:"
 echo "$timings" | grep '^run' | tr -d '\r' | sed 's/^/  /'
+echo
+echo "The cost of a progress line as the pane fills (x86_64):"
+echo "$progress" | grep -v '^holding'
 echo
 echo "Where the installer's start-up goes (its steps, x86_64; the second of two runs):"
 (cd build/x86_64 && wine_run 120 startup_steps.exe NoxSetup.exe >/dev/null && wine_run 120 startup_steps.exe NoxSetup.exe) |

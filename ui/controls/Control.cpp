@@ -26,7 +26,7 @@ void NRControl::Notify(UINT message) const { NotifyWithId(message, static_cast<W
 
 void NRControl::NotifyWithId(UINT message, WPARAM id) const
 {
-    PostMessageA(GetParent(WindowHandle()), message, id, reinterpret_cast<LPARAM>(this));
+    ::PostMessageA(GetParent(WindowHandle()), message, id, reinterpret_cast<LPARAM>(this));
 }
 
 NRControl* NRControl::FromNotification(HWND parent, LPARAM lParam)

@@ -61,6 +61,18 @@ NRColour LetterColourFor(int index, bool light, bool colorBlind)
     }
 }
 
+std::string EscapeMarkup(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        if (c == '$')
+            escaped += '$';
+        escaped += c;
+    }
+    return escaped;
+}
+
 // A stretch of one line measured in one justification: where it ends, and the justification and
 // indent in force after it.
 struct NRRichText::Segment

@@ -69,6 +69,9 @@ extern const char kColourLetters[];  // "wrygcbe"
 // outside 0 .. 6 is white's (black's on light).
 NRColour LetterColourFor(int index, bool light, bool colorBlind);
 
+// `text` with every "$" doubled: shown as written, whatever escape codes it seems to hold.
+std::string EscapeMarkup(const std::string& text);
+
 class NRDrawContext;
 
 class NRRichText

@@ -1,0 +1,281 @@
+#include "ui/controls/ScrollBar.h"
+
+#include <windowsx.h>
+
+#include "platform/Registry.h"
+#include "ui/framework/AppState.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+
+namespace {
+
+constexpr int kTrackBackground = 6;
+
+struct StateColours
+{
+    int gradientStart, gradientEnd, outline;
+};
+
+// A closed outline through the rectangle's corners, the right and bottom edges drawn inside it.
+void Outline(HDC dc, int left, int top, int right, int bottom, int unitX, int unitY)
+{
+    const POINT corners[5] = {{left, top}, {right - unitX, top}, {right - unitX, bottom - unitY}, {left, bottom - unitY},
+                              {left, top}};
+    Polyline(dc, corners, 5);
+}
+
+void Triangle(HDC dc, POINT a, POINT b, POINT c)
+{
+    const POINT points[3] = {a, b, c};
+    Polygon(dc, points, 3);
+}
+
+}  // namespace
+
+NRScrollBar::NRScrollBar(Orientation orientation) : m_orientation(orientation) { m_controlId = kControlId; }
+
+NRWndClassInfo& NRScrollBar::GetWndClassInfo()
+{
+    static NRWndClassInfo info = {"NRScrollBar", CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1), IDC_ARROW,
+                                  0};
+    return info;
+}
+
+void NRScrollBar::SetThumb(double size, double position)
+{
+    m_size = size;
+    m_position = position;
+    InvalidateWhole();
+}
+
+void NRScrollBar::SetFocused(int focused)
+{
+    m_focused = focused;
+    InvalidateWhole();
+}
+
+int NRScrollBar::KeyDown(UINT virtualKey, UINT /*repeatCount*/, UINT /*flags*/)
+{
+    const UINT back = m_orientation == Vertical ? VK_UP : VK_LEFT;
+    const UINT forward = m_orientation == Vertical ? VK_DOWN : VK_RIGHT;
+    if (virtualKey != back && virtualKey != forward)
+        return 0;
+    PostAction(WM_NR_SCROLL_LINE, virtualKey == back ? -1 : 1);
+    return 1;
+}
+
+NRScrollGeometry NRScrollBar::Geometry(int scaleX, int scaleY) const
+{
+    if (m_orientation == Vertical)
+        return ComputeScrollGeometry(0, m_clientHeight, kArrowLength * scaleY, m_size, m_position);
+    return ComputeScrollGeometry(0, m_clientWidth, kArrowLength * scaleX, m_size, m_position);
+}
+
+int NRScrollBar::AxisCoordinate(LPARAM lParam) const
+{
+    return m_orientation == Vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
+}
+
+void NRScrollBar::PostAction(UINT action, int argument) const
+{
+    ::PostMessageA(GetParent(Handle()), action, reinterpret_cast<WPARAM>(this), argument);
+}
+
+bool NRScrollBar::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnButtonDown(lParam);
+        result = 0;
+        return true;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lParam);
+        result = 0;
+        return true;
+    case WM_LBUTTONUP:
+        OnButtonUp();
+        result = 0;
+        return true;
+    case WM_MOUSELEAVE:
+        m_hovered = 0;
+        StopRepeating();
+        InvalidateWhole();
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (wParam == kRepeatStartTimerId) {
+            KillTimer(Handle(), kRepeatStartTimerId);
+            SetTimer(Handle(), kRepeatTimerId, kRepeatDelayMs, nullptr);
+        } else if (wParam != kRepeatTimerId) {
+            break;
+        }
+        if (m_action)
+            PostAction(m_action, m_argument);
+        result = 0;
+        return true;
+    case WM_SHOWWINDOW:
+        if (!wParam) {
+            m_size = 1.0;
+            m_position = 0.0;
+        }
+        break;
+    default:
+        break;
+    }
+    return NRDoubleBuffer<NRScrollBar>::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+}
+
+void NRScrollBar::OnButtonDown(LPARAM lParam)
+{
+    const NRScrollGeometry geometry = Geometry(1, 1);
+    switch (HitTestScrollBar(geometry, AxisCoordinate(lParam))) {
+    case NRScrollHit::LineBack:
+        m_action = WM_NR_SCROLL_LINE;
+        m_argument = -1;
+        break;
+    case NRScrollHit::PageBack:
+        m_action = WM_NR_SCROLL_PAGE;
+        m_argument = -1;
+        break;
+    case NRScrollHit::LineForward:
+        m_action = WM_NR_SCROLL_LINE;
+        m_argument = 1;
+        break;
+    case NRScrollHit::PageForward:
+        m_action = WM_NR_SCROLL_PAGE;
+        m_argument = 1;
+        break;
+    case NRScrollHit::Thumb:
+        // The drag origin is the last mouse position; moves are measured from it.
+        m_action = WM_NR_SCROLL_THUMB;
+        m_argument = 0;
+        m_lastMouseX = GET_X_LPARAM(lParam);
+        m_lastMouseY = GET_Y_LPARAM(lParam);
+        SetCapture(Handle());
+        break;
+    }
+    if (!m_focused)
+        Notify(WM_NR_FOCUS_REQUEST);
+    PostAction(m_action, m_argument);
+    if (m_argument != 0)
+        SetTimer(Handle(), kRepeatStartTimerId, kRepeatStartDelayMs, nullptr);
+    InvalidateWhole();
+}
+
+void NRScrollBar::OnMouseMove(LPARAM lParam)
+{
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    if (m_enabled) {
+        if (!m_hovered) {
+            m_hovered = 1;
+            InvalidateWhole();
+        }
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), HOVER_DEFAULT};
+        TrackMouseEvent(&track);
+        if (x != m_lastMouseX || y != m_lastMouseY) {
+            if (m_action == WM_NR_SCROLL_THUMB) {
+                m_argument = m_orientation == Vertical ? y - m_lastMouseY : x - m_lastMouseX;
+                if (m_argument != 0) {
+                    const double position = DraggedThumbPosition(Geometry(1, 1), m_argument, m_size);
+                    if (position != m_position) {
+                        m_position = position;
+                        PostAction(WM_NR_SCROLL_THUMB, m_argument);
+                        InvalidateWhole();
+                        UpdateWindow();
+                    }
+                }
+            }
+            if (g_guiSettings.floatingFocus && !m_focused)
+                Notify(WM_NR_FOCUS_REQUEST);
+        }
+    }
+    m_lastMouseX = x;
+    m_lastMouseY = y;
+}
+
+void NRScrollBar::OnButtonUp()
+{
+    if (m_action == WM_NR_SCROLL_THUMB)
+        PostAction(WM_NR_SCROLL_THUMB_RELEASED, 0);
+    m_action = 0;
+    m_argument = 0;
+    ReleaseCapture();
+    StopRepeating();
+    InvalidateWhole();
+}
+
+void NRScrollBar::StopRepeating()
+{
+    KillTimer(Handle(), kRepeatStartTimerId);
+    KillTimer(Handle(), kRepeatTimerId);
+}
+
+void NRScrollBar::SizeChanged(UINT /*type*/, int width, int height)
+{
+    m_clientWidth = width;
+    m_clientHeight = height;
+}
+
+void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, int bottom)
+{
+    HDC dc = context.Dc();
+    const int ux = context.ScaleX(), uy = context.ScaleY(), u = uy;
+    const RECT area = {left, top, right, bottom};
+    SetBkColor(dc, context.Colour(kTrackBackground));
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+
+    const NRWindowKind holder = FindWindowKind(Handle());
+    StateColours colours = {20, 21, 22};
+    if (m_enabled && IsWindowActive(holder.window, holder.kind)) {
+        if (m_action && (m_hovered || m_focused))
+            colours = {32, 33, 34};
+        else if (m_focused)
+            colours = {29, 30, 31};
+        else if (m_hovered)
+            colours = {26, 27, 28};
+        else
+            colours = {23, 24, 25};
+    }
+    const COLORREF outline = context.Colour(colours.outline);
+    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, ux, outline));
+    NRBrushHandle brush(CreateSolidBrush(outline));
+    NRSelection penSelection(dc, pen.Get());
+    NRSelection brushSelection(dc, brush.Get());
+
+    const bool vertical = m_orientation == Vertical;
+    const NRScrollGeometry along = vertical ? ComputeScrollGeometry(top, bottom, kArrowLength * uy, m_size, m_position)
+                                            : ComputeScrollGeometry(left, right, kArrowLength * ux, m_size, m_position);
+    if (vertical) {
+        const int e = along.trackStart - uy, s = along.trackEnd + uy, middle = (left + right) / 2;
+        Triangle(dc, {middle, top + 2 * u}, {left + 2 * u, e - 3 * u}, {right - 3 * u, e - 3 * u});
+        Triangle(dc, {middle, bottom - 3 * u}, {left + 2 * u, s + 2 * u}, {right - 3 * u, s + 2 * u});
+        if (m_hovered) {
+            Outline(dc, left, top, right, e, ux, uy);
+            Outline(dc, left, s, right, bottom, ux, uy);
+        }
+    } else {
+        const int e = along.trackStart - ux, s = along.trackEnd + ux, middle = (top + bottom) / 2;
+        Triangle(dc, {left + 2 * u, middle}, {e - 3 * u, top + 2 * u}, {e - 3 * u, bottom - 3 * u});
+        Triangle(dc, {right - 3 * u, middle}, {s + 2 * u, top + 2 * u}, {s + 2 * u, bottom - 3 * u});
+        if (m_hovered) {
+            Outline(dc, left, top, e, bottom, ux, uy);
+            Outline(dc, s, top, right, bottom, ux, uy);
+        }
+    }
+
+    RECT thumb = vertical ? RECT{left + ux, along.thumbStart, right - ux, along.thumbEnd}
+                          : RECT{along.thumbStart, top + uy, along.thumbEnd, bottom - uy};
+    if (thumb.right - thumb.left < 2 || thumb.bottom - thumb.top < 2) {
+        MoveToEx(dc, thumb.left, thumb.top, nullptr);
+        LineTo(dc, vertical ? thumb.right : thumb.left, vertical ? thumb.top : thumb.bottom);
+        return;
+    }
+    const COLORREF start = context.Colour(colours.gradientStart), end = context.Colour(colours.gradientEnd);
+    if (vertical)
+        HorizontalGradient(context, thumb.left + ux, thumb.top + uy, thumb.right - ux, thumb.bottom - uy, start, end);
+    else
+        VerticalGradient(context, thumb.left + ux, thumb.top + uy, thumb.right - ux, thumb.bottom - uy, start, end);
+    Outline(dc, thumb.left, thumb.top, thumb.right, thumb.bottom, ux, uy);
+}

@@ -1,0 +1,102 @@
+#include "ui/lists/RichTextListItem.h"
+
+#include <stdexcept>
+
+#include "platform/Error.h"
+#include "ui/framework/AppState.h"
+#include "ui/lists/ListBox.h"
+#include "ui/lists/ListBoxContents.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+#include "ui/theme/Palette.h"
+
+namespace {
+
+struct RowColours
+{
+    int top, bottom, frame;
+};
+
+// The colours of a current row, from the list's state and whether the window holding it is active.
+RowColours CurrentRowColours(HWND list)
+{
+    const int state = list ? static_cast<int>(::SendMessageA(list, WM_NR_LIST_QUERY, NRListBoxBase::kQueryState, 0)) : 1;
+    const bool enabled = state & NRListBoxBase::kStateEnabled;
+    const NRWindowKind holder = FindWindowKind(list);
+    const bool active = IsWindowActive(holder.window, holder.kind);
+    if (holder.kind == 2 || holder.kind == 3) {
+        if (!active || !enabled)
+            return {20, 21, 22};
+        if (state & NRListBoxBase::kStateFocused)
+            return {29, 30, 31};
+        if (state & NRListBoxBase::kStateHovered)
+            return {26, 27, 28};
+        return {23, 24, 25};
+    }
+    return active && enabled ? RowColours{23, 24, 25} : RowColours{20, 21, 22};
+}
+
+COLORREF Mean(COLORREF a, COLORREF b)
+{
+    return RGB((GetRValue(a) + GetRValue(b)) / 2, (GetGValue(a) + GetGValue(b)) / 2, (GetBValue(a) + GetBValue(b)) / 2);
+}
+
+}  // namespace
+
+NRRichTextListItem::NRRichTextListItem(NRListBoxContents* contents, const std::string& text, int tabStopCount,
+                                       const std::int32_t* tabStops)
+    : NRTextListItemBase(contents, text, PaletteColour(0))
+{
+    m_engine.SetSingleLine(true);
+    m_engine.SetTabStops(tabStopCount, tabStops);
+    NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
+    NRDrawContext context(screen.Get());
+    try {
+        m_engine.Measure(context, m_text);
+    } catch (const NRError&) {
+        ShowAsWritten();
+    }
+}
+
+void NRRichTextListItem::ShowAsWritten()
+{
+    NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
+    NRDrawContext context(screen.Get());
+    m_engine.Measure(context, EscapeMarkup(m_text));
+}
+
+NRBufferSize NRRichTextListItem::MeasureColumn(NRDrawContext& context, int /*column*/)
+{
+    const int lineHeight = context.LineHeight();
+    const int height = m_engine.MeasuredHeight() ? m_engine.MeasuredHeight() : lineHeight;
+    return NRBufferSize{m_engine.MeasuredWidth() + 8, height + lineHeight / 3};
+}
+
+void NRRichTextListItem::Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current)
+{
+    const HWND list = Contents() ? Contents()->Owner() : nullptr;
+    RowColours colours = {5, 5, 3};
+    COLORREF topColour, bottomColour;
+    if (current || Has(kMarks))
+        colours = CurrentRowColours(list);
+    if (!current && Has(kMarks)) {
+        // Marked rows fade from the background into the current row's colours.
+        topColour = context.Colour(5);
+        bottomColour = Mean(context.Colour(colours.top), context.Colour(colours.bottom));
+    } else {
+        topColour = context.Colour(colours.top);
+        bottomColour = context.Colour(colours.bottom);
+    }
+    VerticalGradient(context, left, top, right, bottom + 1, topColour, bottomColour);
+    NRBrushHandle frame(CreateSolidBrush(context.Colour(colours.frame)));
+    const RECT row = {left, top, right, bottom + 1};
+    FrameRect(context.Dc(), &row, frame.Get());
+
+    try {
+        m_engine.Layout(context, left + 4, top + 2, right - 4, bottom - 1);
+    } catch (const NRError&) {
+        ShowAsWritten();
+        m_engine.Layout(context, left + 4, top + 2, right - 4, bottom - 1);
+    }
+}
