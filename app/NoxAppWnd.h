@@ -25,6 +25,7 @@ public:
 
     HWND MainWindow() const override { return this->Handle(); }
     bool ApplicationActive() const override { return m_applicationActive != 0; }
+    void SetApplicationActive(bool active) override { m_applicationActive = active ? 1 : 0; }
     const std::vector<HWND>& OpenDialogs() const override { return m_openDialogs; }
     // Modal dialogs register themselves while they are up; the window refuses to close meanwhile.
     void AddOpenDialog(HWND dialog) override { m_openDialogs.insert(m_openDialogs.begin(), dialog); }

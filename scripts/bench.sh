@@ -6,6 +6,8 @@
 #             programs started in turn, median of 9 pairs
 #   progress  one AddProgressLine on the installer window when its pane holds 2,000 lines against
 #             one when it holds 100 (mean of 10 each), with the curve by 100 lines
+#   shadow    one drop-shadow rebuild for a 640 x 480 owner against touching every pixel of a DIB
+#             of that size once (means of 50)
 # followed by where the installer's start-up time goes, step by step. Not a test: it passes nothing.
 set -eu
 cd "$(dirname "$0")/.."
@@ -14,7 +16,7 @@ root=$(pwd)
 scripts/install-deps.sh
 scripts/build.sh
 cmake --build build/i686 --target bare_window >/dev/null
-cmake --build build/x86_64 --target bare_window startup_timer startup_steps progress_bench >/dev/null
+cmake --build build/x86_64 --target bare_window startup_timer startup_steps progress_bench shadow_bench >/dev/null
 
 . "$root/scripts/wine-session.sh"
 wine_session_start "$root/build/x86_64/wineprefix"
@@ -34,6 +36,9 @@ medians=$(echo "$timings" | sed -n 's/^median: //p' | tr -d '\r')
 
 progress=$(cd build/x86_64 && wine_run 600 progress_bench.exe | tr -d '\r')
 holding=$(echo "$progress" | sed -n 's/^holding: //p')
+shadow=$(cd build/x86_64 && wine_run 120 shadow_bench.exe | tr -d '\r')
+shadow_rebuild=$(echo "$shadow" | sed -n 's/^rebuild: //p')
+shadow_image=$(echo "$shadow" | sed -n 's/^image: //p')
 
 echo
 printf '%-28s %12s %12s %8s\n' "" "NoxSetup" "bare window" "ratio"
@@ -42,6 +47,10 @@ row "start-up, x86_64 (ms)" ${medians}
 echo
 printf '%-28s %12s %12s %8s\n' "" "2,000 lines" "100 lines" "ratio"
 row "one progress line (ms)" ${holding}
+echo
+printf '%-28s %12s %12s %8s\n' "" "shadow" "plain fill" "ratio"
+row "640 x 480 image (ms)" ${shadow_image}
+row "... and window update (ms)" ${shadow_rebuild}
 echo
 echo "Start-up runs (installer, bare window), alternating which starts first:"
 echo "$timings" | grep '^run' | tr -d '\r' | sed 's/^/  /'

@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -225,6 +226,91 @@ HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs)
         Sleep(20);
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+namespace {
+
+struct DialogSearch
+{
+    DWORD pid;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK MatchToolkitDialog(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || hwnd == search->except || !IsWindowVisible(hwnd))
+        return TRUE;
+    DWORD_PTR kind = 0;
+    if (SendMessageTimeoutA(hwnd, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 2000, &kind) && kind == 1) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct ChildSearch
+{
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    char className[64] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    if (lstrcmpA(className, search->className) == 0)
+        search->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* className)
+{
+    ChildSearch search = {className, {}};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except)
+{
+    const DWORD start = GetTickCount();
+    do {
+        DialogSearch search = {pid, except, nullptr};
+        EnumWindows(MatchToolkitDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string ToolkitDialogText(HWND dialog)
+{
+    const std::vector<HWND> panes = ChildrenOfClass(dialog, "NRScrollableRichText");
+    return panes.empty() ? std::string() : WindowText(panes.front());
+}
+
+std::vector<std::string> ToolkitDialogButtons(HWND dialog)
+{
+    std::vector<HWND> buttons = ChildrenOfClass(dialog, "NRButton");
+    std::sort(buttons.begin(), buttons.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.left < rb.left;
+    });
+    std::vector<std::string> captions;
+    for (HWND button : buttons) {
+        if (IsWindowVisible(button))
+            captions.push_back(WindowText(button));
+    }
+    return captions;
 }
 
 std::string WindowText(HWND hwnd)

@@ -76,6 +76,14 @@ private:
 
 // Waits up to timeoutMs for a visible top-level window of process `pid` with class `className`.
 HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
+// A toolkit dialog of process `pid` (a visible top-level window that answers the window-kind query,
+// WM_USER, with 1), other than `except`; null when none shows in time.
+HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except = nullptr);
+// What a toolkit message box says: its message pane's text.
+std::string ToolkitDialogText(HWND dialog);
+// The captions of a toolkit dialog's buttons, left to right.
+std::vector<std::string> ToolkitDialogButtons(HWND dialog);
+
 // The text of a standard message box (its static text control).
 std::string MessageBoxText(HWND box);
 std::string WindowText(HWND hwnd);

@@ -202,6 +202,7 @@ public:
     ~FakeAppState() { Unregister(this); }
     HWND MainWindow() const override { return mainWindow; }
     bool ApplicationActive() const override { return active; }
+    void SetApplicationActive(bool isActive) override { active = isActive; }
     const std::vector<HWND>& OpenDialogs() const override { return dialogs; }
     void AddOpenDialog(HWND dialog) override { dialogs.insert(dialogs.begin(), dialog); }
     void RemoveOpenDialog(HWND) override {}

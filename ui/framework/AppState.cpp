@@ -18,6 +18,23 @@ void NRAppState::Unregister(const NRAppState* state)
         g_appState = nullptr;
 }
 
+namespace {
+
+void CALLBACK RedrawMainWindowNow(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(window, id);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+}  // namespace
+
+void RedrawMainWindowSoon()
+{
+    const NRAppState* state = NRAppState::Current();
+    if (state && state->MainWindow())
+        SetTimer(state->MainWindow(), kMainWindowRedrawTimerId, 100, RedrawMainWindowNow);
+}
+
 NRWindowKind FindWindowKind(HWND window)
 {
     const NRAppState* state = NRAppState::Current();

@@ -11,6 +11,8 @@ class NRAppState
 public:
     virtual HWND MainWindow() const = 0;
     virtual bool ApplicationActive() const = 0;
+    // Dialogs keep it while they are up, as the main window does (WM_ACTIVATEAPP).
+    virtual void SetApplicationActive(bool active) = 0;
     // The open modal dialogs, most recent first. Dialogs add and remove themselves.
     virtual const std::vector<HWND>& OpenDialogs() const = 0;
     virtual void AddOpenDialog(HWND dialog) = 0;
@@ -40,6 +42,11 @@ struct NRWindowKind
     int kind;     // 0 when no window up to the main window answered 1, 2 or 3
     HWND window;  // where the search stopped: the window that answered, the main window or null
 };
+
+// Redraws the main window and its children once, 100 ms from now; calls within that time restart
+// the wait, so only one redraw follows a burst of activation changes.
+void RedrawMainWindowSoon();
+constexpr UINT_PTR kMainWindowRedrawTimerId = static_cast<UINT_PTR>(-10);
 
 // Walks from `window` up through its parents, asking each parent its kind, until one answers 1, 2 or
 // 3 or the main window is reached.

@@ -71,6 +71,8 @@ template <class T, class Traits = NRControlWinTraits, class Base = NRWindowImplR
 class NRWindowImpl : public Base
 {
 public:
+    using Base::Base;
+
     // A child window created without an id gets the address of its object as id.
     HWND Create(HWND parent, const RECT& rect = RECT{}, const char* title = nullptr, DWORD style = 0, DWORD exStyle = 0,
                 UINT id = 0)

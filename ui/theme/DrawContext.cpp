@@ -61,7 +61,9 @@ NRDrawContext::NRDrawContext(HDC dc) : m_dc(dc)
 
 NRDrawContext::~NRDrawContext() = default;
 
+bool NRDrawContext::LightPalette() const { return OwnsFontSet() || g_guiSettings.newGui; }
+
 COLORREF NRDrawContext::Colour(int index) const
 {
-    return PaletteColour(index, OwnsFontSet() || g_guiSettings.newGui, g_guiSettings.colorBlind != 0);
+    return PaletteColour(index, LightPalette(), g_guiSettings.colorBlind != 0);
 }

@@ -49,6 +49,7 @@ public:
 
     // A palette colour. A device with a font set of its own prints on white: the light palette.
     COLORREF Colour(int index) const;
+    bool LightPalette() const;
 
 private:
     HDC m_dc;

@@ -1,0 +1,309 @@
+#include "ui/controls/Button.h"
+
+#include <windowsx.h>
+
+#include "platform/Registry.h"
+#include "ui/framework/AppModule.h"
+#include "ui/framework/AppState.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+#include "ui/theme/Palette.h"
+
+namespace {
+
+constexpr int kDisabledText = 1;
+
+struct Look
+{
+    int top, bottom, frame;
+};
+
+constexpr Look kInactiveLook = {20, 21, 22};
+constexpr Look kNormalLook = {23, 24, 25};
+constexpr Look kHoverInDialogLook = {26, 27, 28};
+constexpr Look kFocusLook = {29, 30, 31};
+constexpr Look kPressedLook = {32, 33, 34};
+constexpr Look kAlternateLook = {13, 13, 13};
+constexpr Look kAlternateInactiveLook = {10, 10, 10};
+
+}  // namespace
+
+int Luminance(COLORREF colour)
+{
+    return GetRValue(colour) * 299 / 1000 + GetGValue(colour) * 587 / 1000 + GetBValue(colour) * 114 / 1000;
+}
+
+NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashColour, int textColourIndex,
+                                    bool lightPalette, bool colorBlind)
+{
+    const auto colourOf = [&](int index) { return PaletteColour(index, lightPalette, colorBlind); };
+    const auto colours = [&](const Look& look, COLORREF text) {
+        return NRButtonColours{colourOf(look.top), colourOf(look.bottom), colourOf(look.frame), text};
+    };
+    const COLORREF text = state.enabled ? colourOf(textColourIndex) : colourOf(kDisabledText);
+    if (state.flashShowing) {
+        if (!state.enabled)
+            return NRButtonColours{flashColour, flashColour, colourOf(2), colourOf(kDisabledText)};
+        const COLORREF contrast = Luminance(flashColour) <= 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+        return NRButtonColours{flashColour, flashColour, contrast, contrast};
+    }
+    if (!state.enabled)
+        return colours(kInactiveLook, text);
+    if (!state.active)
+        return colours(state.alternate ? kAlternateInactiveLook : kInactiveLook, text);
+
+    const Look normal = state.alternate ? kAlternateLook : kNormalLook;
+    Look highlighted = kFocusLook;
+    bool highlight;
+    if (state.inDialog && !state.floatingFocus) {
+        highlight = state.focused || state.hovered;
+        if (!state.focused && state.hovered)
+            highlighted = kHoverInDialogLook;
+    } else {
+        highlight = state.hovered || state.focused;
+    }
+    if (!highlight)
+        return colours(normal, text);
+    return colours(state.pressed ? kPressedLook : highlighted, text);
+}
+
+NRButton::NRButton() : m_caption("NOT SET UP") {}
+
+NRButton::NRButton(int bitmapId, char accelerator) : m_bitmapId(bitmapId) { m_accelerator = accelerator; }
+
+NRWndClassInfo& NRButton::GetWndClassInfo()
+{
+    static NRWndClassInfo info = {"NRButton", CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1), IDC_ARROW, 0};
+    return info;
+}
+
+void NRButton::SetCaption(const std::string& caption, char accelerator)
+{
+    m_caption = caption;
+    m_accelerator = accelerator;
+    if (!Handle())
+        return;
+    // Readable from outside, as a standard button's caption is.
+    SetWindowText(caption.c_str());
+    MeasureCaption();
+    Invalidate(true);
+}
+
+void NRButton::MeasureCaption()
+{
+    NRWindowDC dc(Handle());
+    NRDrawContext context(dc.Get());
+    NRSelection font(dc.Get(), context.Fonts().Normal().handle);
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc.Get(), m_caption.c_str(), static_cast<int>(m_caption.size()), &extent);
+    m_size = SIZE{extent.cx + 10, extent.cy + 5};
+}
+
+void NRButton::SetFocused(int focused)
+{
+    m_focused = focused;
+    Invalidate(true);
+}
+
+int NRButton::Character(UINT code, UINT /*repeatCount*/, UINT /*flags*/)
+{
+    if (code != ' ')
+        return 0;
+    Activate();
+    return 1;
+}
+
+void NRButton::Activate()
+{
+    if (!m_enabled)
+        return;
+    m_hovered = 1;
+    m_pressedLook = 1;
+    PaintNow();
+    SetTimer(Handle(), kKeyboardPressTimerId, kKeyboardPressMs, nullptr);
+    Notify(WM_NR_PRESSED);
+    Notify(WM_NR_CLICKED);
+}
+
+void NRButton::SetFlashing(bool flashing)
+{
+    m_flashing = flashing ? 1 : 0;
+    m_flashPhase = m_flashing;
+    KillTimer(Handle(), kFlashOffTimerId);
+    KillTimer(Handle(), kFlashOnTimerId);
+    if (m_flashing)
+        SetTimer(Handle(), kFlashOffTimerId, kFlashOnMs, nullptr);
+    Invalidate(true);
+}
+
+void NRButton::PaintNow()
+{
+    Invalidate(false);
+    UpdateWindow();
+}
+
+void NRButton::KillRepeatTimers()
+{
+    KillTimer(Handle(), kRepeatStartTimerId);
+    KillTimer(Handle(), kRepeatReleaseTimerId);
+    KillTimer(Handle(), kRepeatPressTimerId);
+}
+
+void NRButton::Paint(NRDrawContext& context)
+{
+    HDC dc = context.Dc();
+    const RECT client = GetClientRect();
+    const NRWindowKind holder = FindWindowKind(Handle());
+    const NRButtonState state = {m_enabled != 0,
+                                 IsWindowActive(holder.window, holder.kind),
+                                 holder.kind >= 1 && holder.kind <= 3,
+                                 m_hovered != 0,
+                                 m_focused != 0,
+                                 m_pressedLook != 0,
+                                 m_alternateLook != 0,
+                                 FlashShowing(),
+                                 g_guiSettings.floatingFocus != 0};
+    const NRButtonColours colours = ChooseButtonColours(state, context.Colour(m_flashColourIndex), m_textColourIndex,
+                                                        context.LightPalette(), g_guiSettings.colorBlind != 0);
+    VerticalGradient(context, client.left, client.top, client.right, client.bottom, colours.top, colours.bottom);
+    NRBrushHandle frame(CreateSolidBrush(colours.frame));
+    FrameRect(dc, &client, frame.Get());
+
+    if (m_bitmapId) {
+        NRBitmapHandle bitmap(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
+        BITMAP info = {};
+        if (!bitmap || !GetObjectA(bitmap.Get(), sizeof(info), &info))
+            return;
+        NRMemoryDC memory(dc);
+        NRSelection selection(memory.Get(), bitmap.Get());
+        if (g_guiSettings.newGui) {
+            BitBlt(memory.Get(), 0, 0, info.bmWidth, info.bmHeight, nullptr, 0, 0, DSTINVERT);
+            BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCAND);
+        } else {
+            BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCPAINT);
+        }
+        return;
+    }
+    NRSelection font(dc, context.Fonts().Normal().handle);
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    CaptionText(context, 4, 2, m_caption.c_str(), m_accelerator, colours.text, colours.text);
+    SetBkMode(dc, previousMode);
+}
+
+bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message) {
+    case WM_CREATE:
+        if (m_bitmapId) {
+            NRBitmapHandle bitmap(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
+            BITMAP info = {};
+            if (bitmap && GetObjectA(bitmap.Get(), sizeof(info), &info))
+                m_size = SIZE{info.bmWidth + 2, info.bmHeight + 2};
+        } else {
+            SetCaption(m_caption, m_accelerator);
+        }
+        return true;
+    case WM_PAINT: {
+        NRPaintCycle cycle(Handle());
+        NRDrawContext context(cycle.Dc());
+        Paint(context);
+        return true;
+    }
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_MOUSEMOVE: {
+        const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        if (m_enabled) {
+            if (!m_hovered) {
+                m_hovered = 1;
+                Invalidate(true);
+            }
+            TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), HOVER_DEFAULT};
+            TrackMouseEvent(&track);
+            if (g_guiSettings.floatingFocus && !m_focused && (x != m_lastMouseX || y != m_lastMouseY))
+                Notify(WM_NR_FOCUS_REQUEST);
+        }
+        m_lastMouseX = x;
+        m_lastMouseY = y;
+        return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (m_enabled) {
+            m_hovered = m_armed = m_pressedLook = 1;
+            Invalidate(true);
+            if (m_autoRepeat)
+                SetTimer(Handle(), kRepeatStartTimerId, kRepeatStartDelayMs, nullptr);
+            if (!m_focused)
+                Notify(WM_NR_FOCUS_REQUEST);
+            Notify(WM_NR_PRESSED);
+        }
+        return true;
+    case WM_LBUTTONUP:
+        if (m_enabled && m_armed) {
+            m_armed = m_pressedLook = 0;
+            Invalidate(true);
+            Notify(WM_NR_PRESS_ENDED);
+            Notify(WM_NR_CLICKED);
+        }
+        KillRepeatTimers();
+        return true;
+    case WM_MOUSELEAVE:
+        if (m_enabled) {
+            m_hovered = m_armed = m_pressedLook = 0;
+            Invalidate(true);
+            Notify(WM_NR_PRESS_ENDED);
+        }
+        KillRepeatTimers();
+        return true;
+    case WM_RBUTTONUP:
+        NotifyWithId(WM_NR_RIGHT_CLICKED, 0);
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void NRButton::OnTimer(UINT_PTR id)
+{
+    KillTimer(Handle(), id);
+    switch (id) {
+    case kRepeatStartTimerId:
+    case kRepeatReleaseTimerId:
+        if (m_enabled && m_hovered) {
+            m_pressedLook = 0;
+            PaintNow();
+            SetTimer(Handle(), kRepeatPressTimerId, kRepeatHalfDelayMs, nullptr);
+            Notify(WM_NR_CLICKED);
+        }
+        break;
+    case kRepeatPressTimerId:
+        if (m_enabled && m_hovered) {
+            m_pressedLook = 1;
+            PaintNow();
+            SetTimer(Handle(), kRepeatReleaseTimerId, kRepeatHalfDelayMs, nullptr);
+        }
+        break;
+    case kKeyboardPressTimerId:
+        m_hovered = m_pressedLook = 0;
+        Notify(WM_NR_PRESS_ENDED);
+        break;
+    case kFlashOffTimerId:
+        m_flashPhase = 0;
+        SetTimer(Handle(), kFlashOnTimerId, kFlashOffMs, nullptr);
+        break;
+    case kFlashOnTimerId:
+        m_flashPhase = 1;
+        SetTimer(Handle(), kFlashOffTimerId, kFlashOnMs, nullptr);
+        break;
+    default:
+        break;
+    }
+    Invalidate(true);
+}

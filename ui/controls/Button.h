@@ -1,0 +1,106 @@
+#pragma once
+// NRButton, the toolkit's push button: a gradient face with a frame and a caption (accelerator
+// underlined) or a bitmap. It tells its parent of presses and clicks, can repeat its click while held,
+// can flash, and can be pressed from the keyboard by its owner (Activate).
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls/Control.h"
+#include "ui/controls/DoubleBuffer.h"
+
+class NRDrawContext;
+
+// What decides a button's colours.
+struct NRButtonState
+{
+    bool enabled;
+    bool active;    // the window that holds it is active
+    bool inDialog;  // that window is a dialog (kind 1 to 3), not the main window
+    bool hovered;
+    bool focused;
+    bool pressed;
+    bool alternate;
+    bool flashShowing;  // flashing and in the flash phase
+    bool floatingFocus;
+};
+
+struct NRButtonColours
+{
+    COLORREF top, bottom, frame, text;
+};
+
+// The face, frame and text colours from the palette given; `flashColour` and `textColourIndex` are
+// the button's own settings.
+NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashColour, int textColourIndex,
+                                    bool lightPalette, bool colorBlind);
+
+// R x 299 / 1000 + G x 587 / 1000 + B x 114 / 1000, each term truncated.
+int Luminance(COLORREF colour);
+
+class NRButton : public NRControl, public NRWindowImpl<NRButton>
+{
+public:
+    static constexpr UINT_PTR kRepeatStartTimerId = 6;
+    static constexpr UINT kRepeatStartDelayMs = 500;
+    static constexpr UINT_PTR kRepeatReleaseTimerId = 7;
+    static constexpr UINT_PTR kRepeatPressTimerId = 8;
+    static constexpr UINT kRepeatHalfDelayMs = 50;
+    static constexpr UINT_PTR kKeyboardPressTimerId = 9;
+    static constexpr UINT kKeyboardPressMs = 500;
+    static constexpr UINT_PTR kFlashOffTimerId = 10;
+    static constexpr UINT_PTR kFlashOnTimerId = 11;
+    static constexpr UINT kFlashOffMs = 300;
+    static constexpr UINT kFlashOnMs = 700;
+    static constexpr int kDefaultFlashColourIndex = 38;
+
+    NRButton();
+    // A bitmap button: the bitmap resource `bitmapId` of the program.
+    NRButton(int bitmapId, char accelerator);
+
+    static NRWndClassInfo& GetWndClassInfo();
+
+    virtual void Paint(NRDrawContext& context);
+    // Stores the caption; once the window exists, measures it and repaints.
+    virtual void SetCaption(const std::string& caption, char accelerator);
+
+    const std::string& Caption() const { return m_caption; }
+    SIZE Size() const { return m_size; }
+    bool PressedLook() const { return m_pressedLook != 0; }
+    void SetAlternateLook(bool alternate) { m_alternateLook = alternate ? 1 : 0; }
+    void SetAutoRepeat(bool repeat) { m_autoRepeat = repeat ? 1 : 0; }
+    void SetTextColourIndex(int index) { m_textColourIndex = index; }
+    void SetFlashColourIndex(int index) { m_flashColourIndex = index; }
+    // Starts or stops flashing: the flash colour for 700 ms, the normal face for 300 ms, in turn.
+    void SetFlashing(bool flashing);
+    bool FlashShowing() const { return m_flashing && m_flashPhase; }
+
+    // NRControl
+    void SetFocused(int focused) override;
+    int KeyDown(UINT, UINT, UINT) override { return 0; }
+    // A space presses the button.
+    int Character(UINT code, UINT repeatCount, UINT flags) override;
+    HWND WindowHandle() const override { return Handle(); }
+    // A keyboard press: the pressed look for half a second, and the click at once.
+    void Activate() override;
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void MeasureCaption();
+    void PaintNow();
+    void OnTimer(UINT_PTR id);
+    void KillRepeatTimers();
+
+    std::string m_caption;
+    int m_bitmapId = 0;
+    SIZE m_size = {0, 0};
+    int m_pressedLook = 0;
+    int m_armed = 0;
+    int m_alternateLook = 0;
+    int m_flashing = 0;
+    int m_flashPhase = 0;
+    int m_autoRepeat = 0;
+    int m_textColourIndex = 0;
+    int m_flashColourIndex = kDefaultFlashColourIndex;
+};

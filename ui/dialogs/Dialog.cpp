@@ -1,0 +1,350 @@
+#include "ui/dialogs/Dialog.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "platform/Registry.h"
+#include "ui/framework/AppState.h"
+#include "ui/framework/Geometry.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+#include "ui/theme/Palette.h"
+
+namespace {
+
+constexpr int kShadowColour = 18;
+constexpr int kInactiveShadowColour = 12;
+
+bool IsButtonDown(UINT message)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsDoubleClick(UINT message)
+{
+    switch (message) {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ApplicationActive()
+{
+    const NRAppState* state = NRAppState::Current();
+    return !state || state->ApplicationActive();
+}
+
+// The top dialog, or the main window when none is open.
+HWND TopWindow()
+{
+    const NRAppState* state = NRAppState::Current();
+    if (!state)
+        return nullptr;
+    return state->OpenDialogs().empty() ? state->MainWindow() : state->OpenDialogs().front();
+}
+
+void BringTopWindowForward()
+{
+    if (HWND top = TopWindow())
+        SetForegroundWindow(top);
+}
+
+RECT WorkAreaOf(HWND window)
+{
+    RECT area = {};
+    if (window) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+            return monitor.rcWork;
+    }
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
+        area = RECT{0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
+    return area;
+}
+
+}  // namespace
+
+bool NRDialogBase::PreTranslateMessage(MSG& msg)
+{
+    const HWND dialog = DialogHandle();
+    if (!dialog)
+        return false;
+    const bool own = msg.hwnd == dialog || IsChild(dialog, msg.hwnd) || GetWindow(msg.hwnd, GW_OWNER) == dialog ||
+                     OwnsWindow(msg.hwnd);
+    if (own) {
+        if (IsButtonDown(msg.message) && !ApplicationActive())
+            BringTopWindowForward();
+        return false;
+    }
+    const UINT message = msg.message;
+    if (message == WM_NCMOUSEMOVE || IsDoubleClick(message))
+        return true;
+    if (message == WM_MOUSEMOVE) {
+        MouseMovedOverOtherWindow(msg);
+        return true;
+    }
+    if (IsButtonDown(message)) {
+        if (CloseOnOutsideClick())
+            m_pendingClose = true;
+        if (!ApplicationActive())
+            BringTopWindowForward();
+        return true;
+    }
+    if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_NCLBUTTONUP || message == WM_NCRBUTTONUP ||
+        message == WM_NCMBUTTONUP) {
+        if (m_pendingClose && CloseOnOutsideClick())
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        m_pendingClose = false;
+        return true;
+    }
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_MOUSEWHEEL:
+        msg.hwnd = dialog;  // keys are the dialog's, wherever the focus is
+        return false;
+    case WM_NR_CLOSE_REQUEST:
+        m_deferred = msg;
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+NRPopupDialog::NRPopupDialog(HWND owner, bool resizable)
+    : m_owner(owner), m_resizable(resizable), m_shadowColour(PaletteColour(kShadowColour))
+{
+}
+
+bool NRPopupDialog::IsTopmostDialog() const
+{
+    const NRAppState* state = NRAppState::Current();
+    return !state || state->OpenDialogs().empty() || state->OpenDialogs().front() == Handle();
+}
+
+bool NRPopupDialog::IsActiveDialog() const { return IsWindowActive(Handle(), kWindowKindPopupDialog); }
+
+int NRPopupDialog::RunModal()
+{
+    NRAppState* state = NRAppState::Current();
+    const HWND mainWindow = state ? state->MainWindow() : nullptr;
+    if (mainWindow && IsIconic(mainWindow))
+        ::ShowWindow(mainWindow, SW_RESTORE);
+    // A main window that can be resized from under a dialog would look as if it could be used.
+    bool thickFrameRemoved = false;
+    if (mainWindow && state->OpenDialogs().empty() && (GetWindowLongA(mainWindow, GWL_STYLE) & WS_THICKFRAME)) {
+        SetWindowLongA(mainWindow, GWL_STYLE, GetWindowLongA(mainWindow, GWL_STYLE) & ~WS_THICKFRAME);
+        thickFrameRemoved = true;
+    }
+    const auto restoreThickFrame = [&] {
+        if (thickFrameRemoved && ::IsWindow(mainWindow))
+            SetWindowLongA(mainWindow, GWL_STYLE, GetWindowLongA(mainWindow, GWL_STYLE) | WS_THICKFRAME);
+    };
+
+    m_result = kResultCancel;
+    m_deferred = MSG{};
+    const HWND dialog = CreateDialogWindow();
+    if (!dialog) {
+        restoreThickFrame();
+        return kResultCancel;
+    }
+    if (state)
+        state->AddOpenDialog(dialog);
+    ShowWindow(SW_SHOW);
+    SetForegroundWindow(dialog);
+    BringWindowToTop(dialog);
+
+    int result = kResultCancel;
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == -1)
+            continue;
+        if (!got) {
+            result = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (!PreTranslateMessage(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (m_deferred.message == WM_NR_CLOSE_REQUEST)
+        ::PostMessageA(m_deferred.hwnd, m_deferred.message, m_deferred.wParam, m_deferred.lParam);
+
+    if (state)
+        state->RemoveOpenDialog(dialog);
+    if (HWND top = TopWindow()) {
+        SetForegroundWindow(top);
+        RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    restoreThickFrame();
+    return result;
+}
+
+void NRPopupDialog::EndDialog(int result)
+{
+    m_result = result;
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessage(WM_CLOSE);
+}
+
+void NRPopupDialog::SizeAndCentre(int width, int height)
+{
+    const RECT area = WorkAreaOf(m_owner);
+    RECT reference = area;
+    if (m_owner)
+        ::GetWindowRect(m_owner, &reference);
+    width = std::min<int>(width, area.right - area.left);
+    height = std::min<int>(height, area.bottom - area.top);
+    POINT topLeft = CenteredTopLeft(RECT{0, 0, width, height}, reference, area);
+
+    if (!m_shadow.Created()) {
+        m_shadow.Create(Handle());
+        m_shadow.SetColor(m_shadowColour);
+        if (!g_guiSettings.newGui)
+            m_shadow.SetSize(2);
+    }
+    // Inside the work area of the parent's monitor; a taller window keeps its bottom edge there.
+    const RECT parentArea = WorkAreaOf(m_owner ? m_owner : Handle());
+    if (topLeft.y + height > parentArea.bottom)
+        topLeft.y = parentArea.bottom - height;
+    if (topLeft.y < parentArea.top && height <= parentArea.bottom - parentArea.top)
+        topLeft.y = parentArea.top;
+    SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NRPopupDialog::PaintPanelBackground(NRDrawContext& context, int left, int top, int right, int bottom)
+{
+    const bool active = IsActiveDialog();
+    const COLORREF light = context.Colour(active ? 16 : 10), dark = context.Colour(active ? 17 : 11);
+    const int third = top + (bottom - top) / 3;
+    VerticalGradient(context, left, top, right, third, dark, light);
+    VerticalGradient(context, left, third, right, bottom, light, dark);
+    NRBrushHandle frame(CreateSolidBrush(context.Colour(active ? 18 : 12)));
+    const RECT all = {left, top, right, bottom};
+    FrameRect(context.Dc(), &all, frame.Get());
+    if (!m_resizable)
+        return;
+    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(2)));
+    NRSelection selection(context.Dc(), pen.Get());
+    for (const int start : {10, 7, 4}) {
+        MoveToEx(context.Dc(), right - start, bottom - 3, nullptr);
+        LineTo(context.Dc(), right - 2, bottom - start - 1);
+    }
+}
+
+bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(m_result);
+        return true;
+    case WM_CLOSE:
+        // Dialogs close from the top down: one under another waits until it is on top.
+        if (IsTopmostDialog())
+            DestroyWindow();
+        else
+            SetTimer(Handle(), kDeferredDestroyTimerId, kDeferredDestroyMs, nullptr);
+        return true;
+    case WM_TIMER:
+        if (wParam != kDeferredDestroyTimerId)
+            return false;
+        if (IsTopmostDialog()) {
+            KillTimer(Handle(), kDeferredDestroyTimerId);
+            DestroyWindow();
+        }
+        return true;
+    case WM_ERASEBKGND: {
+        NRDrawContext context(reinterpret_cast<HDC>(wParam));
+        const RECT client = GetClientRect();
+        PaintPanelBackground(context, client.left, client.top, client.right, client.bottom);
+        result = 1;
+        return true;
+    }
+    case WM_NCHITTEST: {
+        // The whole dialog drags; a resizable one sizes from its bottom-right corner.
+        result = HTCAPTION;
+        if (m_resizable) {
+            RECT window = GetWindowRect();
+            const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (point.x >= window.right - kSizeGrip && point.y >= window.bottom - kSizeGrip)
+                result = HTBOTTOMRIGHT;
+        }
+        return true;
+    }
+    case WM_SETCURSOR: {
+        const UINT hit = LOWORD(lParam);
+        SetCursor(LoadCursorA(nullptr, hit == HTCAPTION ? IDC_HAND : hit == HTBOTTOMRIGHT ? IDC_SIZENWSE : IDC_ARROW));
+        result = TRUE;
+        return true;
+    }
+    case WM_SIZING: {
+        // The address comes from the system, for a size it is changing on our behalf.
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        if (rect->right - rect->left < m_minimum.cx)
+            rect->right = rect->left + m_minimum.cx;
+        if (rect->bottom - rect->top < m_minimum.cy)
+            rect->bottom = rect->top + m_minimum.cy;
+        result = TRUE;
+        return true;
+    }
+    case WM_MOUSEACTIVATE:
+        result = MA_NOACTIVATE;
+        return true;
+    case WM_MOUSEWHEEL:
+        return true;
+    case WM_ACTIVATE:
+        m_shadow.SetColor(IsActiveDialog() ? m_shadowColour : PaletteColour(kInactiveShadowColour));
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return true;
+    case WM_ACTIVATEAPP:
+        if (NRAppState* state = NRAppState::Current())
+            state->SetApplicationActive(wParam != 0);
+        RedrawMainWindowSoon();
+        m_shadow.SetColor(wParam && IsActiveDialog() ? m_shadowColour : PaletteColour(kInactiveShadowColour));
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return true;
+    case WM_CAPTURECHANGED:
+        if (lParam) {
+            m_result = kResultCancel;
+            EndDialog(kResultCancel);
+        }
+        return true;
+    case WM_NR_WINDOW_KIND:
+        result = kWindowKindPopupDialog;
+        return true;
+    case WM_NR_SET_OVERRIDE:
+        m_overrideFlag = static_cast<int>(lParam);
+        return true;
+    case WM_NR_GET_OVERRIDE:
+        result = m_overrideFlag;
+        return true;
+    default:
+        return false;
+    }
+}

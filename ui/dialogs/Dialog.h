@@ -1,0 +1,108 @@
+#pragma once
+// The toolkit's dialogs: pop-up windows drawn by the toolkit and run modally by their own message
+// loop. NRDialogBase is the message filter of a modal run; NRPopupDialog the pop-up window, its run
+// and its window behaviour; TNRDialog binds a concrete dialog to a window class. A run returns an
+// integer result: 0 Cancel (and any other way of closing), 1 No, 2 OK, 3 Yes, 4 to 6 the first to
+// third user button.
+#include <windows.h>
+
+#include "ui/controls/PanelBackground.h"
+#include "ui/dialogs/DropShadow.h"
+#include "ui/framework/MessageLoop.h"
+#include "ui/framework/WindowImpl.h"
+
+enum NRDialogResult : int
+{
+    kResultCancel = 0,
+    kResultNo = 1,
+    kResultOk = 2,
+    kResultYes = 3,
+    kResultUser1 = 4,
+    kResultUser2 = 5,
+    kResultUser3 = 6,
+};
+
+// Posted to the main window by another process to ask it to close; a dialog defers it until it ends.
+constexpr UINT WM_NR_CLOSE_REQUEST = WM_USER + 39;
+
+class NRDialogBase : public NRMessageFilter
+{
+public:
+    // Swallows what the modal run keeps from other windows and sends keys to the dialog.
+    bool PreTranslateMessage(MSG& msg) override;
+    virtual int RunModal() = 0;
+    virtual void MouseMovedOverOtherWindow(const MSG& /*msg*/) {}
+    virtual bool CloseOnOutsideClick() const { return m_closeOnOutsideClick; }
+    virtual bool OwnsWindow(HWND /*window*/) const { return false; }
+    virtual HWND DialogHandle() const = 0;
+
+    void SetCloseOnOutsideClick(bool close) { m_closeOnOutsideClick = close; }
+
+protected:
+    ~NRDialogBase() = default;
+
+    bool m_pendingClose = false;
+    bool m_closeOnOutsideClick = false;
+    MSG m_deferred = {};
+    int m_overrideFlag = 0;
+};
+
+class NRPopupDialog : public NRWindowImplRoot, public NRDialogBase, public NRPanelBackground
+{
+public:
+    static constexpr UINT_PTR kDeferredDestroyTimerId = 17;
+    static constexpr UINT kDeferredDestroyMs = 500;
+    static constexpr int kSizeGrip = 10;
+
+    NRPopupDialog(HWND owner, bool resizable);
+
+    // Creates the dialog over its owner, shows it and runs its message loop until it is closed.
+    int RunModal() override;
+    // Ends the run with `result`: the window shrinks to nothing and closes.
+    void EndDialog(int result);
+    int Result() const { return m_result; }
+    HWND DialogHandle() const override { return Handle(); }
+    HWND Owner() const { return m_owner; }
+    const NRDropShadow& Shadow() const { return m_shadow; }
+
+    // Sizes the window (cut to the work area) and centres it on its owner, or on the work area
+    // without one, keeping it inside the work area; attaches the drop shadow the first time.
+    void SizeAndCentre(int width, int height);
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The dialog's background: a gradient light in the middle and a frame, in the active or the
+    // inactive colours.
+    void PaintPanelBackground(NRDrawContext& context, int left, int top, int right, int bottom) override;
+
+protected:
+    ~NRPopupDialog() override = default;
+    virtual HWND CreateDialogWindow() = 0;
+    bool IsTopmostDialog() const;
+    bool IsActiveDialog() const;
+
+    int m_result = kResultCancel;
+    HWND m_owner;
+    bool m_resizable;
+    SIZE m_minimum = {160, 120};
+    NRDropShadow m_shadow;
+    COLORREF m_shadowColour;
+};
+
+using NRPopupTraits = NRWinTraits<WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0>;
+
+template <class T>
+class TNRDialog : public NRWindowImpl<T, NRPopupTraits, NRPopupDialog>
+{
+public:
+    TNRDialog(HWND owner, bool resizable) : NRWindowImpl<T, NRPopupTraits, NRPopupDialog>(owner, resizable) {}
+
+    static NRWndClassInfo& GetWndClassInfo()
+    {
+        static NRWndClassInfo info = {nullptr, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                      reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), IDC_ARROW, 0};
+        return info;
+    }
+
+protected:
+    HWND CreateDialogWindow() override { return this->Create(this->m_owner, RECT{0, 0, 0, 0}); }
+};

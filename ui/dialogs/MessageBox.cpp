@@ -1,0 +1,166 @@
+#include "ui/dialogs/MessageBox.h"
+
+#include <algorithm>
+
+#include "ui/controls/Control.h"
+
+namespace {
+
+struct ButtonSetUp
+{
+    const char* caption;
+    char accelerator;
+    std::vector<int> keys;
+};
+
+constexpr int kEnter = 13, kEscape = 27, kSpace = 32, kF10 = 121, kY = 'Y', kN = 'N';
+
+std::vector<ButtonSetUp> ButtonsOfType(int type)
+{
+    switch (type) {
+    case 0:
+        return {{"OK - F10", 0, {kF10}}};
+    case 1:
+        return {{"Ok", 0, {kEnter, kEscape, kSpace}}};
+    case 2:
+        return {{"Ok", 0, {kEnter}}, {"Cancel", 0, {kEscape}}};
+    case 3:
+        return {{"Yes", 'Y', {kY}}, {"No", 'N', {kN, kEscape}}};
+    case 4:
+        return {{"Yes", 'Y', {kY}}, {"No", 'N', {kN}}, {"Cancel", 0, {kEscape}}};
+    case 5:
+        return {{"User1", 0, {}}};
+    case 6:
+        return {{"User1", 0, {}}, {"User2", 0, {}}};
+    default:
+        return {{"User1", 0, {}}, {"User2", 0, {}}, {"User3", 0, {}}};
+    }
+}
+
+}  // namespace
+
+NRMessageBoxButtons::NRMessageBoxButtons(HWND owner, int type)
+    : TNRDialog<NRMessageBoxButtons>(owner, false), m_type(std::max(0, std::min(type, 7)))
+{
+    const std::vector<ButtonSetUp> buttons = ButtonsOfType(m_type);
+    m_buttonCount = static_cast<int>(buttons.size());
+    for (int i = 0; i < m_buttonCount; ++i) {
+        m_buttons[i].SetCaption(buttons[static_cast<std::size_t>(i)].caption,
+                                buttons[static_cast<std::size_t>(i)].accelerator);
+        m_keys[i] = buttons[static_cast<std::size_t>(i)].keys;
+    }
+}
+
+int NRMessageBoxButtons::ResultOfButton(int type, int index)
+{
+    switch (index) {
+    case 0:
+        return type <= 2 ? kResultOk : type <= 4 ? kResultYes : kResultUser1;
+    case 1:
+        return type == 2 ? kResultCancel : type <= 4 ? kResultNo : kResultUser2;
+    default:
+        return type == 4 ? kResultCancel : kResultUser3;
+    }
+}
+
+bool NRMessageBoxButtons::SetButtonText(int index, const std::string& text)
+{
+    if (m_type < 5 || index < 0 || index >= m_buttonCount)
+        return false;
+    m_buttons[index].SetCaption(text, m_buttons[index].Accelerator());
+    return true;
+}
+
+bool NRMessageBoxButtons::AddButtonKey(int index, int key)
+{
+    if (m_type < 5 || index < 0 || index >= m_buttonCount)
+        return false;
+    m_keys[index].push_back(key);
+    m_buttons[index].SetCaption(m_buttons[index].Caption(), static_cast<char>(key));
+    return true;
+}
+
+SIZE NRMessageBoxButtons::CreateButtons()
+{
+    SIZE row = {0, 0};
+    for (int i = 0; i < m_buttonCount; ++i) {
+        m_buttons[i].Create(Handle(), RECT{0, 0, 0, 0});
+        const SIZE size = m_buttons[i].Size();
+        row.cx += size.cx + (i ? kButtonGap : 0);
+        row.cy = std::max(row.cy, size.cy);
+    }
+    return row;
+}
+
+void NRMessageBoxButtons::PlaceButtons(int windowWidth, int windowHeight, SIZE row)
+{
+    int x = (windowWidth - row.cx) / 2;
+    const int y = windowHeight - 10 - row.cy;
+    for (int i = 0; i < m_buttonCount; ++i) {
+        const SIZE size = m_buttons[i].Size();
+        ::SetWindowPos(m_buttons[i].Handle(), nullptr, x, y, size.cx, row.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        x += size.cx + kButtonGap;
+    }
+}
+
+bool NRMessageBoxButtons::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        // The first button with the key presses itself; every key is the box's, matched or not.
+        const int key = static_cast<unsigned char>(wParam);
+        for (int i = 0; i < m_buttonCount; ++i) {
+            if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end()) {
+                m_buttons[i].Activate();
+                break;
+            }
+        }
+        result = 0;
+        return true;
+    }
+    case WM_NR_CLICKED: {
+        NRControl* sender = NRControl::FromNotification(Handle(), lParam);
+        for (int i = 0; i < m_buttonCount && wParam == 0 && sender; ++i) {
+            if (sender == &m_buttons[i] && m_buttons[i].Enabled() && ButtonEnabled(i))
+                EndDialog(ResultOfButton(m_type, i));
+        }
+        result = 0;
+        return true;
+    }
+    default:
+        return NRPopupDialog::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+    }
+}
+
+NRMessageBox::NRMessageBox(HWND owner, const std::string& text, int type)
+    : NRMessageBoxButtons(owner, type), m_text(text), m_pane(text, this)
+{
+}
+
+void NRMessageBox::OnCreate()
+{
+    const SIZE row = CreateButtons();
+    m_pane.Create(Handle(), RECT{0, 0, 0, 0});
+    // Readable from outside, as a standard box's text is.
+    m_pane.SetWindowText(m_text.c_str());
+    const int paneWidth = std::max<int>(row.cx, m_pane.MeasuredWidth());
+    const int width = paneWidth + 20;
+    const int height = row.cy + m_pane.MeasuredHeight() + 30;
+    SizeAndCentre(width, height);
+    const RECT client = GetClientRect();
+    const int paneTop = 10;
+    ::SetWindowPos(m_pane.Handle(), nullptr, 10, paneTop, client.right - 20, client.bottom - row.cy - paneTop - 20,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceButtons(client.right, client.bottom, row);
+}
+
+bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_CREATE) {
+        OnCreate();
+        result = 0;
+        return true;
+    }
+    return NRMessageBoxButtons::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// NRMessageBox: the box through which the installer asks and reports. Its message shows in a
+// scrolling rich-text pane above a row of up to three buttons, which keys can press:
+//
+//   type  button 1                    button 2                   button 3
+//   0     "OK - F10", F10
+//   1     "Ok", Enter, Escape, space
+//   2     "Ok", Enter                 "Cancel", Escape
+//   3     "Yes", Y                    "No", N, Escape
+//   4     "Yes", Y                    "No", N                    "Cancel", Escape
+//   5-7   "User1" .. "User3": captions and keys set by the caller
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/controls/Button.h"
+#include "ui/controls/ScrollableRichText.h"
+#include "ui/dialogs/Dialog.h"
+
+class NRMessageBoxButtons : public TNRDialog<NRMessageBoxButtons>
+{
+public:
+    static constexpr int kMaxButtons = 3;
+    static constexpr int kButtonGap = 10;
+
+    NRMessageBoxButtons(HWND owner, int type);
+
+    int Type() const { return m_type; }
+    int ButtonCount() const { return m_buttonCount; }
+    // For types 5 to 7 and an existing button only: false otherwise.
+    bool SetButtonText(int index, const std::string& text);
+    // The key also becomes the button's accelerator.
+    bool AddButtonKey(int index, int key);
+    virtual bool ButtonEnabled(int index) const { return index >= 0 && index < m_buttonCount; }
+
+    // What pressing a button ends the run with.
+    static int ResultOfButton(int type, int index);
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    // Creates the buttons and answers the size of their row.
+    SIZE CreateButtons();
+    void PlaceButtons(int windowWidth, int windowHeight, SIZE row);
+
+    int m_type;
+    int m_buttonCount;
+    NRButton m_buttons[kMaxButtons];
+    std::vector<int> m_keys[kMaxButtons];
+};
+
+class NRMessageBox : public NRMessageBoxButtons
+{
+public:
+    NRMessageBox(HWND owner, const std::string& text, int type);
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    NRScrollableRichText& Pane() { return m_pane; }
+
+private:
+    void OnCreate();
+
+    std::string m_text;
+    NRScrollableRichText m_pane;
+};

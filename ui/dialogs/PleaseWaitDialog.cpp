@@ -1,0 +1,147 @@
+#include "ui/dialogs/PleaseWaitDialog.h"
+
+#include <algorithm>
+
+#include "ui/controls/Control.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
+
+namespace {
+
+constexpr int kMessageColour = 0;
+constexpr int kSecondLineColour = 35;
+constexpr int kLineHeight = 14;
+constexpr int kButtonRoom = 14 + 15;
+
+SIZE TextExtent(HDC dc, const std::string& text)
+{
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent;
+}
+
+}  // namespace
+
+NRPleaseWaitDialog::NRPleaseWaitDialog(HWND owner, const std::string& message, HANDLE waitFor)
+    : TNRDialog<NRPleaseWaitDialog>(owner, false), m_message(message), m_waitFor(waitFor)
+{
+    m_cancel.SetCaption("Cancel", 0);
+}
+
+void NRPleaseWaitDialog::SetSecondLine(const std::string& line)
+{
+    m_secondLine = line;
+    m_showSecondLine = true;
+}
+
+void NRPleaseWaitDialog::OnCreate()
+{
+    SIZE wider = {};
+    {
+        NRWindowDC dc(Handle());
+        NRDrawContext context(dc.Get());
+        NRSelection font(dc.Get(), context.Fonts().Normal().handle);
+        const SIZE message = TextExtent(dc.Get(), m_message);
+        const SIZE second = m_showSecondLine ? TextExtent(dc.Get(), m_secondLine) : SIZE{0, 0};
+        wider = message.cx >= second.cx ? message : second;
+    }
+    int height = wider.cy + 40;
+    if (m_showSecondLine)
+        height += kLineHeight;
+    if (m_showCancel)
+        height += kButtonRoom;
+    m_cancel.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, m_showCancel ? 0 : WS_CHILD | WS_CLIPSIBLINGS);
+    SizeAndCentre(wider.cx + 20, height);
+    SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
+    if (m_thread)
+        ResumeThread(m_thread);
+}
+
+RECT NRPleaseWaitDialog::BarRect() const
+{
+    const RECT client = GetClientRect();
+    const int lift = m_showCancel ? kLineHeight + 10 : 0;
+    return RECT{10, client.bottom - 20 - lift, client.right - 10, client.bottom - 10 - lift};
+}
+
+void NRPleaseWaitDialog::OnTimer()
+{
+    m_barPosition += m_barStep;
+    if (m_barPosition > 100) {
+        m_barPosition = 100;
+        m_barStep = -10;
+    } else if (m_barPosition < 0) {
+        m_barPosition = 0;
+        m_barStep = 10;
+    }
+    const RECT bar = BarRect();
+    InvalidateRect(Handle(), &bar, FALSE);
+    const DWORD waited = m_waitFor ? WaitForSingleObject(m_waitFor, 0) : WAIT_FAILED;
+    if (waited == WAIT_OBJECT_0) {
+        KillTimer(Handle(), kTimerId);
+        EndDialog(1);
+    } else if (waited == WAIT_FAILED) {
+        KillTimer(Handle(), kTimerId);
+        EndDialog(kResultCancel);
+    }
+}
+
+void NRPleaseWaitDialog::Paint(HDC dc)
+{
+    NRDrawContext context(dc);
+    NRSelection font(dc, context.Fonts().Normal().handle);
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, context.Colour(kMessageColour));
+    TextOutA(dc, 10, 10, m_message.c_str(), static_cast<int>(m_message.size()));
+    if (m_showSecondLine) {
+        SetTextColor(dc, context.Colour(kSecondLineColour));
+        TextOutA(dc, 10, kButtonRoom, m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
+    }
+    SetBkMode(dc, previousMode);
+
+    const RECT bar = BarRect();
+    const int marker = bar.left + (bar.right - bar.left) * m_barPosition / 100;
+    HorizontalGradient(context, bar.left, bar.top, marker, bar.bottom, context.Colour(5), context.Colour(2));
+    HorizontalGradient(context, marker, bar.top, bar.right, bar.bottom, context.Colour(2), context.Colour(5));
+    NRBrushHandle frame(CreateSolidBrush(context.Colour(2)));
+    FrameRect(dc, &bar, frame.Get());
+}
+
+bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    result = 0;
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return true;
+    case WM_SIZE:
+        if (m_showCancel) {
+            const SIZE size = m_cancel.Size();
+            ::SetWindowPos(m_cancel.Handle(), nullptr, (LOWORD(lParam) - size.cx) / 2, HIWORD(lParam) - 10 - size.cy,
+                           size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return true;
+    case WM_PAINT: {
+        NRPaintCycle cycle(Handle());
+        Paint(cycle.Dc());
+        return true;
+    }
+    case WM_TIMER:
+        if (wParam != kTimerId)
+            break;
+        OnTimer();
+        return true;
+    case WM_KEYDOWN:
+        if (wParam == kEscape && m_showCancel)
+            m_cancel.Activate();
+        return true;
+    case WM_NR_CLICKED:
+        if (wParam == 0 && NRControl::FromNotification(Handle(), lParam) == &m_cancel)
+            m_cancelled = true;
+        return true;
+    default:
+        break;
+    }
+    return NRPopupDialog::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// NRPleaseWaitDialog: a message and a moving bar while another process (or thread) works. It closes
+// itself, with result 1, once the handle it watches is signalled. With no handle to watch, or one
+// that cannot be waited on, there is nothing to wait for: it closes at once with result 0, rather
+// than leave the user before a bar that never ends.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls/Button.h"
+#include "ui/dialogs/Dialog.h"
+
+class NRPleaseWaitDialog : public TNRDialog<NRPleaseWaitDialog>
+{
+public:
+    static constexpr UINT_PTR kTimerId = 5;
+    static constexpr UINT kTimerMs = 10;
+    static constexpr int kEscape = 27;
+
+    NRPleaseWaitDialog(HWND owner, const std::string& message, HANDLE waitFor);
+
+    // A second line under the message, in the second-line colour.
+    void SetSecondLine(const std::string& line);
+    // Offers a Cancel button; pressing it marks the wait cancelled, and the dialog still waits.
+    void ShowCancelButton(bool show) { m_showCancel = show; }
+    bool Cancelled() const { return m_cancelled; }
+    // A thread to resume once the dialog shows (suspended by the caller).
+    void SetThreadToResume(HANDLE thread) { m_thread = thread; }
+
+    int BarPosition() const { return m_barPosition; }
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnCreate();
+    void OnTimer();
+    RECT BarRect() const;
+    void Paint(HDC dc);
+
+    std::string m_message;
+    HANDLE m_thread = nullptr;
+    HANDLE m_waitFor;
+    int m_barPosition = 0;
+    int m_barStep = 10;
+    std::string m_secondLine;
+    bool m_showSecondLine = false;
+    NRButton m_cancel;
+    bool m_showCancel = false;
+    bool m_cancelled = false;
+};
