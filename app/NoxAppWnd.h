@@ -1,93 +1,120 @@
 #pragma once
-// The application main-window base: makes a borderless pop-up behave as the application's top-level
-// window and keeps the application-wide window state the toolkit consults (application active, open
-// modal dialogs, override flag). The derived window puts its own message map in front of this one.
+// The application main-window base: makes a borderless pop-up behave like a framed top-level window
+// (resize edges, caption dragging, maximising to the work area), keeps the application-wide window
+// state the toolkit consults (application active, open modal dialogs, override flag), runs the close
+// protocol, redraws after activation changes, takes settings commands from the maker's other programs
+// and offers a restart when the server connection is lost. The derived window puts its own message
+// map in front of this one, and creates, places and answers the caption buttons held here.
 #include <windows.h>
 
-#include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/Registry.h"
+#include "ui/controls/Button.h"
+#include "ui/dialogs/Dialog.h"
 #include "ui/framework/AppState.h"
 #include "ui/framework/WindowImpl.h"
 
-// It is the application state the toolkit consults for as long as it exists.
-template <class T, class Traits>
-class NoxAppWnd : public NRWindowImpl<T, Traits>, public NRAppState
+// Private messages of the application window. Any process on the desktop can post them.
+constexpr UINT WM_SERVER_LOST = WM_USER + 38;
+constexpr UINT WM_CLOSE_REQUEST = WM_NR_CLOSE_REQUEST;  // posts WM_CLOSE to the window
+constexpr UINT WM_ERROR_REPORT = WM_USER + 41;          // wParam: area text handed out by PostErrorReport
+constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;         // wParam: object handed over by DeleteLater
+
+class NoxAppWndBase : public NRWindowImplRoot, public NRAppState
 {
 public:
-    explicit NoxAppWnd(const char* baseTitle) : m_baseTitle(baseTitle) { NRAppState::Register(this); }
-    ~NoxAppWnd() { NRAppState::Unregister(this); }
+    static constexpr int kMinimizeBitmap = 169;
+    static constexpr int kMaximizeBitmap = 168;
+    static constexpr int kRestoreBitmap = 166;
+    static constexpr int kCloseBitmap = 167;
+    // CREATE_... flags of the restarted instance.
+    static constexpr DWORD kRestartCreationFlags = 0x20000;
+    static constexpr const char* kServerLostQuestion =
+        "The connetion to the NoxNetServer has been lost\nThis Program will now exit\n\n"
+        "Do you wish to attempt to restart this program?";
+
+    explicit NoxAppWndBase(const char* baseTitle);
+    ~NoxAppWndBase() override;
 
     const std::string& BaseTitle() const { return m_baseTitle; }
     int OverrideFlag() const { return m_overrideFlag; }
+    size_t OpenDialogCount() const { return m_openDialogs.size(); }
+    // Active for drawing: the application is active and no dialog is up, unless the override flag is set.
+    bool CaptionActive() const { return m_applicationActive != 0 && (m_openDialogs.empty() || m_overrideFlag != 0); }
 
-    HWND MainWindow() const override { return this->Handle(); }
+    // NRAppState
+    HWND MainWindow() const override { return Handle(); }
     bool ApplicationActive() const override { return m_applicationActive != 0; }
     void SetApplicationActive(bool active) override { m_applicationActive = active ? 1 : 0; }
     const std::vector<HWND>& OpenDialogs() const override { return m_openDialogs; }
-    // Modal dialogs register themselves while they are up; the window refuses to close meanwhile.
-    void AddOpenDialog(HWND dialog) override { m_openDialogs.insert(m_openDialogs.begin(), dialog); }
-    void RemoveOpenDialog(HWND dialog) override
-    {
-        m_openDialogs.erase(std::remove(m_openDialogs.begin(), m_openDialogs.end(), dialog), m_openDialogs.end());
-    }
-    size_t OpenDialogCount() const { return m_openDialogs.size(); }
+    void AddOpenDialog(HWND dialog) override;
+    void RemoveOpenDialog(HWND dialog) override;
 
-    bool ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
-    {
-        switch (message) {
-        case WM_ACTIVATEAPP:
-            m_applicationActive = static_cast<int>(wParam);
-            result = 0;
-            return true;
-        case WM_NR_SET_OVERRIDE:
-            m_overrideFlag = static_cast<int>(lParam);
-            result = 0;
-            return true;
-        case WM_CLOSE:
-            if (m_openDialogs.empty() && CanClose("quit"))
-                CloseMainWindow();
-            result = 0;
-            return true;
-        case WM_NCCALCSIZE:
-            if (!wParam)
-                return false;
-            result = 0;  // the client area is the whole window
-            return true;
-        case WM_NCPAINT:
-            result = 0;  // no system frame
-            return true;
-        case WM_NCACTIVATE:
-            result = 1;
-            return true;
-        default:
-            return false;
-        }
-    }
+    // Takes `object` and destroys its window and frees it from the message loop, once the handler
+    // in hand has returned (an object cannot delete itself inside its own handler). Objects still
+    // waiting go with this window object.
+    void DeleteLater(std::unique_ptr<NRWindowImplRoot> object);
+    // Asks the window to show an error report for `area` from its message loop. Call on the window's
+    // thread.
+    void PostErrorReport(const std::string& area, int number);
+
+    bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
     virtual bool CanClose(const char* /*reason*/) { return true; }
+    // Settings commands 0 and 1 carry a payload, whose meaning is the receiving program's.
+    virtual void OnCopyDataCommand0(const BYTE* /*payload*/, std::size_t /*size*/) {}
+    virtual void OnCopyDataCommand1(const BYTE* /*payload*/, std::size_t /*size*/) {}
+    // The GUI settings changed: reload them, let the window react, redraw everything.
+    virtual void OnCopyDataCommand2();
+    // The GUI settings changed: reload them and redraw everything.
+    virtual void OnCopyDataCommand3();
+    virtual void OnCopyDataCommand4();
+    virtual void OnCopyDataCommand5();
+    // One redraw of the window and its children 100 ms after the last activation change.
+    virtual void OnActivationChanged();
+    virtual void OnServerLost() {}
+    virtual void OnSettingsReloaded() {}
     virtual std::string GetTitleSuffix() { return std::string(); }
     // Remembers where the window was, restored first if it is minimised or hidden, then destroys it.
-    virtual void CloseMainWindow()
-    {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof(placement);
-        if (GetWindowPlacement(this->Handle(), &placement) &&
-            (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_HIDE ||
-             placement.showCmd == SW_MINIMIZE)) {
-            this->ShowWindow(SW_SHOWNORMAL);
-            GetWindowPlacement(this->Handle(), &placement);
-        }
-        g_registry.WriteWindowPlacement(placement);
-        this->DestroyWindow();
-    }
+    virtual void CloseMainWindow();
+    // The on-screen error report for `area`; answers the message's result.
+    virtual LRESULT ShowErrorReport(const char* /*area*/, LPARAM /*number*/) { return 0; }
+
+    // Redraws the window and all its children (invalidated and erased, painted by the message loop).
+    void RedrawWindowAndChildren();
+
+    NRButton m_minimizeButton{kMinimizeBitmap, 0};
+    NRButton m_maximizeButton{kMaximizeBitmap, 0};
+    NRButton m_restoreButton{kRestoreBitmap, 0};
+    NRButton m_closeButton{kCloseBitmap, 0};
 
 private:
+    LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetMinMaxInfo(MINMAXINFO& info);
+    LRESULT OnCopyData(const COPYDATASTRUCT* record);
+    void OnServerLostMessage();
+    LRESULT OnErrorReport(WPARAM area, LPARAM number);
+    void OnDeleteObject(WPARAM object);
+    void StartNewInstance();
+
     std::string m_baseTitle;
     int m_applicationActive = 1;
     int m_overrideFlag = 0;
+    int m_serverLostShown = 0;
     std::vector<HWND> m_openDialogs;  // most recent first
+    // What the window handed out through its own messages; a message naming anything else is ignored.
+    std::vector<std::unique_ptr<NRWindowImplRoot>> m_pendingDeletions;
+    std::vector<std::unique_ptr<std::string>> m_pendingReports;
+};
+
+// Binds the base to a concrete window class and its traits.
+template <class T, class Traits>
+class NoxAppWnd : public NRWindowImpl<T, Traits, NoxAppWndBase>
+{
+public:
+    using NRWindowImpl<T, Traits, NoxAppWndBase>::NRWindowImpl;
 };

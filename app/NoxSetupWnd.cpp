@@ -1,12 +1,56 @@
 #include "app/NoxSetupWnd.h"
 
 #include <cstdarg>
+#include <cstring>
 
+#include "app/FrameGeometry.h"
 #include "app/InstallLog.h"
+#include "app/UnitPreferenceMigration.h"
 #include "app/Version.h"
+#include "app/WindowFrame.h"
+#include "platform/Error.h"
 #include "platform/Registry.h"
+#include "platform/ResourceFile.h"
+#include "platform/SystemInfo.h"
 #include "platform/Text.h"
+#include "ui/dialogs/MessageBox.h"
 #include "ui/framework/AppModule.h"
+#include "ui/theme/DrawContext.h"
+
+namespace {
+
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr int kCopyKey = 'C';
+constexpr int kOkKey = VK_RETURN;
+constexpr int kOkBoxType = 1;
+constexpr int kYesNoBoxType = 3;
+constexpr int kTwoUserButtonsBoxType = 6;
+
+// Puts `text` on the clipboard as CF_TEXT, owned by `owner`. Failures are not reported.
+void CopyToClipboard(HWND owner, const std::string& text)
+{
+    if (!::OpenClipboard(owner))
+        return;
+    ::EmptyClipboard();
+    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* bytes = ::GlobalLock(memory)) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            ::GlobalUnlock(memory);
+        }
+        // The clipboard owns the memory once it took it; otherwise it is still ours.
+        if (!::SetClipboardData(CF_TEXT, memory))
+            ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+}
+
+bool IsExistingDirectory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesLong(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
 
 NoxSetupWnd::NoxSetupWnd() : Base("NoxSetup Ethernet Drivers")
 {
@@ -34,26 +78,56 @@ std::string NoxSetupWnd::ComposeTitle()
 
 bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    result = 0;
     switch (message) {
     case WM_CREATE:
         result = OnCreate();
         return true;
     case WM_DESTROY:
+        m_mark.Reset();
         PostQuitMessage(0);
-        result = 0;
         return true;
+    case WM_ERASEBKGND: {
+        const NRDrawContext context(reinterpret_cast<HDC>(wParam));
+        const std::string title = GetWindowText();
+        PaintWindowFrame(context, GetClientRect(), CaptionActive(), m_mark.Get(), title);
+        result = 1;
+        return true;
+    }
     case WM_SIZE:
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        result = 0;
+        OnSize(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return true;
     case WM_SETFOCUS:
         // The progress pane is the window's only control: it takes the keyboard.
         ::SetFocus(m_progressPane.Handle());
-        result = 0;
+        return true;
+    case WM_NR_CLICKED:
+        OnCaptionButtonClicked(wParam, lParam);
+        return true;
+    case WM_INSTALL_STEP:
+        RunInstallStep(lParam);
         return true;
     default:
         return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
     }
+}
+
+LRESULT NoxSetupWnd::OnCreate()
+{
+    for (NRButton* button : {&m_minimizeButton, &m_maximizeButton, &m_restoreButton, &m_closeButton}) {
+        if (!button->Create(Handle(), RECT{0, 0, 0, 0}, nullptr, kChildStyle))
+            return -1;
+    }
+    SetWindowText(ComposeTitle().c_str());
+    Invalidate(true);
+    // Icons from LoadIcon are shared resources: nothing to destroy later.
+    if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    m_mark.Reset(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(kMarkBitmap)));
+    if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, kChildStyle))
+        return -1;
+    PostStep(0);
+    return 0;
 }
 
 void NoxSetupWnd::OnSize(int width, int height)
@@ -61,7 +135,121 @@ void NoxSetupWnd::OnSize(int width, int height)
     // A minimised window (size 0) keeps its layout.
     if (width <= 0 || height <= 0)
         return;
+    LayoutCaptionButtons(width);
     ::SetWindowPos(m_progressPane.Handle(), nullptr, 5, 30, width - 10, height - 35, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NoxSetupWnd::LayoutCaptionButtons(int width)
+{
+    const CaptionButtonLayout layout =
+        ::LayoutCaptionButtons(width, GetStyle(), ::IsZoomed(Handle()) != FALSE, m_minimizeButton.Size(),
+                               m_maximizeButton.Size(), m_closeButton.Size());
+    const struct
+    {
+        NRButton& button;
+        const CaptionButtonPlace& place;
+        SIZE size;
+    } placements[] = {
+        {m_closeButton, layout.close, m_closeButton.Size()},
+        {m_maximizeButton, layout.maximize, m_maximizeButton.Size()},
+        {m_restoreButton, layout.restore, m_maximizeButton.Size()},
+        {m_minimizeButton, layout.minimize, m_minimizeButton.Size()},
+    };
+    for (const auto& p : placements) {
+        const UINT show = p.place.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        ::SetWindowPos(p.button.Handle(), nullptr, p.place.x, p.place.y, p.size.cx, p.size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE | show);
+    }
+}
+
+void NoxSetupWnd::OnCaptionButtonClicked(WPARAM id, LPARAM sender)
+{
+    if (id != 0)
+        return;
+    auto* button = dynamic_cast<NRButton*>(NRControl::FromNotification(Handle(), sender));
+    if (!button || !button->Enabled())
+        return;
+    if (button == &m_minimizeButton)
+        ShowWindow(SW_MINIMIZE);
+    else if (button == &m_maximizeButton)
+        ShowWindow(SW_MAXIMIZE);
+    else if (button == &m_restoreButton)
+        ShowWindow(SW_RESTORE);
+    else if (button == &m_closeButton)
+        PostMessage(WM_CLOSE);
+}
+
+void NoxSetupWnd::RunInstallStep(LPARAM step)
+{
+    if (step < 0 || step > kLastStep)
+        return;
+    if (step == 0) {
+        AddProgressLine("%s", g_osName.c_str());
+        if (!IsTestMode()) {
+            if (!AskForConsent()) {
+                WriteLogAndClose();
+                return;
+            }
+            if (!RequireExistingInstall()) {
+                PostMessage(WM_CLOSE);
+                return;
+            }
+        }
+    }
+    if (step == kLastStep) {
+        FinishInstall();
+        return;
+    }
+    PostStep(static_cast<int>(step) + 1);
+}
+
+bool NoxSetupWnd::AskForConsent() { return ShowMessageBox(kConsentQuestion, kYesNoBoxType) == kResultYes; }
+
+int NoxSetupWnd::ShowMessageBox(const std::string& text, int type)
+{
+    NRMessageBox box(Handle(), text, type);
+    return box.RunModal();
+}
+
+bool NoxSetupWnd::RequireExistingInstall()
+{
+    try {
+        if (g_registry.ReadInstallDirectory(m_installDirectory) && IsExistingDirectory(m_installDirectory))
+            return true;
+        ShowMessageBox(kNoExistingInstall, kOkBoxType);
+        return false;
+    } catch (const NRError& error) {
+        ShowMessageBox(std::string(error.Text()) + kExitSuffix, kOkBoxType);
+    } catch (...) {
+        ShowMessageBox(kUnknownError, kOkBoxType);
+    }
+    WriteLogAndClose();
+    return true;
+}
+
+void NoxSetupWnd::FinishInstall()
+{
+    if (IsTestMode()) {
+        OfferCopyToClipboard();
+    } else {
+        MigrateGpsSpeedPreference(g_registry);
+        ShowMessageBox(kSetupComplete, kOkBoxType);
+    }
+    WriteLogAndClose();
+}
+
+void NoxSetupWnd::OfferCopyToClipboard()
+{
+    NRMessageBox box(Handle(), kTestComplete, kTwoUserButtonsBoxType);
+    box.SetButtonText(0, "COPY");
+    box.AddButtonKey(0, kCopyKey);
+    box.SetButtonText(1, "OK");
+    box.AddButtonKey(1, kOkKey);
+    if (box.RunModal() != kResultUser1)
+        return;
+    std::string text;
+    if (GetAllProgressText(text))
+        CopyToClipboard(Handle(), text);
 }
 
 void NoxSetupWnd::AddProgressLine(const char* format, ...)
@@ -83,17 +271,4 @@ void NoxSetupWnd::WriteLogAndClose()
         WriteInstallLog(m_installDirectory, text);
     }
     PostMessage(WM_CLOSE);
-}
-
-LRESULT NoxSetupWnd::OnCreate()
-{
-    SetWindowText(ComposeTitle().c_str());
-    Invalidate(true);
-    // Icons from LoadIcon are shared resources: nothing to destroy later.
-    if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
-        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS |
-                                                                         WS_CLIPCHILDREN))
-        return -1;
-    return 0;
 }

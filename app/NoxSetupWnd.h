@@ -1,5 +1,7 @@
 #pragma once
-// The installer's only top-level window: a borderless 640 x 480 pop-up that drives the installation.
+// The installer's only top-level window: a borderless 640 x 480 pop-up with its own frame and caption
+// that drives the installation. Eight steps, each started by a message the window posts to itself,
+// so every step runs from the ordinary message loop and none overlaps another.
 #include <windows.h>
 
 #include <cstdint>
@@ -7,8 +9,12 @@
 
 #include "app/NoxAppWnd.h"
 #include "ui/lists/ListContainer.h"
+#include "ui/theme/GdiObjects.h"
 
 using NoxSetupWndTraits = NRWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU, 0>;
+
+// lParam: the step, 0 to 7.
+constexpr UINT WM_INSTALL_STEP = WM_USER + 35;
 
 class NoxSetupWnd : public NoxAppWnd<NoxSetupWnd, NoxSetupWndTraits>
 {
@@ -18,6 +24,18 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
     static constexpr int kIconResource = 107;
+    static constexpr int kMarkBitmap = 163;
+    static constexpr int kLastStep = 7;
+
+    static constexpr const char* kConsentQuestion =
+        "This will install the Nox Racing ethernet drivers\nAre you sure you want to continue?";
+    static constexpr const char* kNoExistingInstall =
+        "This installer can only update an existing install, one was not found";
+    static constexpr const char* kExitSuffix = "\nWill exit setup now";
+    static constexpr const char* kUnknownError = "Unknown Error\nWill exit setup now";
+    static constexpr const char* kTestComplete =
+        "Test Complete\nHit COPY to copy messages to clipboard then exit\nHit OK to exit\n";
+    static constexpr const char* kSetupComplete = "Setup Complete\nThe Nox Racing tools have now been installed\n";
 
     NoxSetupWnd();
 
@@ -27,6 +45,8 @@ public:
 
     void SetTestMode(bool testMode) { m_testMode = testMode ? 1 : 0; }
     bool IsTestMode() const { return m_testMode != 0; }
+    bool InstallDriversFlag() const { return m_installDrivers != 0; }
+    void SetInstallDriversFlag(bool install) { m_installDrivers = install ? 1 : 0; }
 
     // "<base title> 2.17.10", followed by "  :  <suffix>" when the window has a title suffix.
     std::string ComposeTitle();
@@ -41,9 +61,17 @@ public:
     // posts WM_CLOSE.
     void WriteLogAndClose();
 
+    // Reads "InstallDirectory" and checks that the folder exists; says so in a box when it does not
+    // (false). An error on the way is shown, the window closes, and the answer is true.
+    bool RequireExistingInstall();
+    // The last step: the final box, and in normal mode the unit preference migration first; then
+    // the log, and the window closes.
+    void FinishInstall();
+
     const std::string& InstallDirectory() const { return m_installDirectory; }
     void SetInstallDirectory(const std::string& directory) { m_installDirectory = directory; }
     NRListContainer& ProgressPane() { return m_progressPane; }
+    NRButton& CloseButton() { return m_closeButton; }
 
 protected:
     std::string GetTitleSuffix() override { return std::string(); }
@@ -53,9 +81,17 @@ protected:
 private:
     LRESULT OnCreate();
     void OnSize(int width, int height);
+    void LayoutCaptionButtons(int width);
+    void OnCaptionButtonClicked(WPARAM id, LPARAM sender);
+    void RunInstallStep(LPARAM step);
+    void PostStep(int step) { PostMessage(WM_INSTALL_STEP, 0, step); }
+    bool AskForConsent();
+    void OfferCopyToClipboard();
+    int ShowMessageBox(const std::string& text, int type);
 
     NRListContainer m_progressPane;
     std::string m_installDirectory;
     std::uint8_t m_installDrivers = 0;
     std::uint8_t m_testMode = 0;
+    NRBitmapHandle m_mark;
 };

@@ -1,6 +1,15 @@
+// The application window base: close protocol, frame, maximising, and the messages other
+// processes may send it.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/CopyDataCommand.h"
 #include "app/NoxAppWnd.h"
+
+using namespace testing_support;
 
 namespace {
 
@@ -17,8 +26,28 @@ public:
     }
     bool allowClose = true;
     int closeRequests = 0;
+    std::vector<int> commands;
+    std::string payload;
+    std::vector<std::pair<std::string, LPARAM>> reports;
+    int serverLosses = 0;
 
 protected:
+    void OnCopyDataCommand0(const BYTE* bytes, std::size_t size) override
+    {
+        commands.push_back(0);
+        payload.assign(reinterpret_cast<const char*>(bytes), size);
+    }
+    void OnCopyDataCommand1(const BYTE*, std::size_t) override { commands.push_back(1); }
+    void OnCopyDataCommand2() override { commands.push_back(2); }
+    void OnCopyDataCommand3() override { commands.push_back(3); }
+    void OnCopyDataCommand4() override { commands.push_back(4); }
+    void OnCopyDataCommand5() override { commands.push_back(5); }
+    LRESULT ShowErrorReport(const char* area, LPARAM number) override
+    {
+        reports.push_back({area, number});
+        return 0;
+    }
+    void OnServerLost() override { ++serverLosses; }
     bool CanClose(const char* reason) override
     {
         EXPECT_STREQ("quit", reason);
@@ -60,5 +89,150 @@ TEST(NoxAppWnd, ClientAreaIsTheWholeWindowOnceTheFrameIsRecalculated)
     const RECT client = window.GetClientRect();
     EXPECT_EQ(200, client.right);
     EXPECT_EQ(100, client.bottom);
+    window.DestroyWindow();
+}
+
+namespace {
+
+// A record as the maker's programs send it: identifier, command code, payload.
+std::string CommandRecord(int code, const std::string& payload = "")
+{
+    std::string bytes(reinterpret_cast<const char*>(kCopyDataGuid), sizeof(kCopyDataGuid));
+    bytes.append(reinterpret_cast<const char*>(&code), sizeof(code));
+    return bytes + payload;
+}
+
+LRESULT SendCopyData(HWND window, ULONG_PTR dwData, const std::string& bytes)
+{
+    COPYDATASTRUCT record = {dwData, static_cast<DWORD>(bytes.size()), const_cast<char*>(bytes.data())};
+    return SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+}
+
+// A window whose object records its own end.
+class Doomed : public NRWindowImpl<Doomed, NRWinTraits<WS_POPUP>>
+{
+public:
+    explicit Doomed(bool& deleted) : m_deleted(deleted) {}
+    ~Doomed() override { m_deleted = true; }
+    static NRWndClassInfo& GetWndClassInfo()
+    {
+        static NRWndClassInfo info = {"NoxTestDoomed", 0, nullptr, nullptr, 0};
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
+
+private:
+    bool& m_deleted;
+};
+
+}  // namespace
+
+TEST(NoxAppWnd, RunsOnlyCommandsOfWholeRecordsWithTheIdentifierAndDwDataZero)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}));
+    std::string wrongIdentifier = CommandRecord(3);
+    wrongIdentifier[15] ^= 1;
+    const struct
+    {
+        ULONG_PTR dwData;
+        std::string bytes;
+        LRESULT expected;
+    } cases[] = {
+        {0, CommandRecord(0, "abc"), 1},
+        {0, CommandRecord(1), 1},
+        {0, CommandRecord(2), 1},
+        {0, CommandRecord(3), 1},
+        {0, CommandRecord(4), 1},
+        {0, CommandRecord(5), 1},
+        {0, CommandRecord(6), 0},
+        {0, CommandRecord(-1), 0},
+        {1, CommandRecord(3), 0},
+        {0, CommandRecord(3).substr(0, 16), 0},
+        {0, CommandRecord(3).substr(0, 19), 0},
+        {0, wrongIdentifier, 0},
+        {0, "", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, SendCopyData(window.Handle(), c.dwData, c.bytes)) << c.bytes.size() << " bytes";
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), window.commands);
+    EXPECT_EQ("abc", window.payload);
+    window.DestroyWindow();
+}
+
+TEST(NoxAppWnd, DeletesAndReportsOnlyWhatItHandedOutItself)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}));
+    bool handedOverDeleted = false, strangerDeleted = false;
+    auto handedOver = std::make_unique<Doomed>(handedOverDeleted);
+    ASSERT_TRUE(handedOver->Create(nullptr, RECT{0, 0, 10, 10}));
+    const HWND handedOverWindow = handedOver->Handle();
+    Doomed stranger(strangerDeleted);
+    ASSERT_TRUE(stranger.Create(nullptr, RECT{0, 0, 10, 10}));
+
+    // Addresses the window never handed out: a live object of this process, and rubbish.
+    window.PostMessage(WM_DELETE_OBJECT, reinterpret_cast<WPARAM>(&stranger));
+    window.PostMessage(WM_DELETE_OBJECT, 0x10);
+    window.PostMessage(WM_ERROR_REPORT, 0x10, 1);
+    window.PostMessage(WM_ERROR_REPORT, reinterpret_cast<WPARAM>("Foreign"), 2);
+    window.DeleteLater(std::move(handedOver));
+    window.PostErrorReport("Installer", 7);
+    ASSERT_TRUE(PumpUntil([&] { return handedOverDeleted && !window.reports.empty(); }, 3000));
+    EXPECT_FALSE(IsWindow(handedOverWindow)) << "destroyed, then freed";
+    EXPECT_FALSE(strangerDeleted);
+    EXPECT_TRUE(stranger.IsWindow());
+    ASSERT_EQ(1u, window.reports.size());
+    EXPECT_EQ("Installer", window.reports[0].first);
+    EXPECT_EQ(7, window.reports[0].second);
+    stranger.DestroyWindow();
+    window.DestroyWindow();
+}
+
+TEST(NoxAppWnd, AsksOnceWhenTheServerIsLostAndClosesWhateverTheAnswer)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}));
+    DialogAnswerer answer(GetCurrentProcessId(), {'N', 'N'}, 1000);
+    window.PostMessage(WM_SERVER_LOST);
+    window.PostMessage(WM_SERVER_LOST);
+    ASSERT_TRUE(PumpUntil([&] { return !window.IsWindow(); }, 5000));
+    ASSERT_EQ(1u, answer.Dialogs().size()) << "asked once";
+    EXPECT_EQ(NoxAppWndBase::kServerLostQuestion, answer.Dialogs()[0].text);
+    EXPECT_EQ((std::vector<std::string>{"Yes", "No"}), answer.Dialogs()[0].buttons);
+    EXPECT_EQ(1, window.serverLosses);
+}
+
+TEST(NoxAppWnd, MaximisedItCoversTheWorkAreaAndFiveMorePixelsOnEverySide)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{10, 10, 210, 110}, nullptr, WS_POPUP | WS_VISIBLE));
+    window.ShowWindow(SW_MAXIMIZE);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoA(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT rect = window.GetWindowRect();
+    EXPECT_EQ(monitor.rcWork.left - 5, rect.left);
+    EXPECT_EQ(monitor.rcWork.top - 5, rect.top);
+    EXPECT_EQ(monitor.rcWork.right + 5, rect.right);
+    EXPECT_EQ(monitor.rcWork.bottom + 5, rect.bottom);
+    window.DestroyWindow();
+}
+
+TEST(NoxAppWnd, WithADialogOpenAClickActivatesTheDialogInstead)
+{
+    TestAppWnd window;
+    bool deleted = false;
+    Doomed dialog(deleted);
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}, nullptr, WS_POPUP | WS_VISIBLE));
+    ASSERT_TRUE(dialog.Create(nullptr, RECT{50, 50, 100, 80}, nullptr, WS_POPUP | WS_VISIBLE));
+    SetForegroundWindow(window.Handle());
+    const LPARAM click = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
+    EXPECT_NE(MA_NOACTIVATE, window.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window.Handle()), click));
+    window.AddOpenDialog(dialog.Handle());
+    EXPECT_EQ(MA_NOACTIVATE, window.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window.Handle()), click));
+    EXPECT_EQ(dialog.Handle(), GetForegroundWindow());
+    window.RemoveOpenDialog(dialog.Handle());
+    dialog.DestroyWindow();
     window.DestroyWindow();
 }

@@ -163,9 +163,12 @@ TEST_F(StartupTest, EndsWithOneAndNoBoxWhenTheWindowCannotBeMade)
 TEST_F(StartupTest, AnyCommandLineTextSetsTheTestModeFlagOfTheWindow)
 {
     for (const char* commandLine : {"", "x", "/VERSION"}) {
-        WindowAnswerer closer("NoxSetupWnd", WM_CLOSE, 0);
+        // The first question (consent, or the end of the test pass) closed unanswered ends the run.
+        WindowAnswerer closer("NoxSetupWnd", WM_NULL, 0);
+        DialogAnswerer box(GetCurrentProcessId(), {0});
         EXPECT_EQ(0, Run(StartupSystem{Yes, Windows10, "kernel32.dll", Accept}, commandLine));
         EXPECT_TRUE(closer.Appeared());
+        EXPECT_EQ(1u, box.Dialogs().size());
         EXPECT_EQ(*commandLine != '\0', window.IsTestMode()) << '"' << commandLine << '"';
 
         // The window class as it was registered.

@@ -29,6 +29,12 @@ HWND InstallerRun::WaitForMainWindow()
 
 HWND InstallerRun::WaitForMessageBox() { return WaitForProcessWindow(m_child->Id(), "#32770", kTimeoutMs); }
 
+bool InstallerRun::CloseAtFirstQuestion()
+{
+    HWND question = WaitForToolkitDialog(m_child->Id(), kTimeoutMs);
+    return question && PostMessageA(question, WM_CLOSE, 0, 0);
+}
+
 DWORD InstallerRun::WaitForExit()
 {
     m_child->Wait(kTimeoutMs);

@@ -21,6 +21,9 @@ public:
     HWND WaitForMainWindow();
     // A message box the installer shows, or null.
     HWND WaitForMessageBox();
+    // Closes the installer's first question (consent, or the end of a test pass) unanswered, which
+    // ends the run; false when none showed.
+    bool CloseAtFirstQuestion();
     // Exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitForExit();
 

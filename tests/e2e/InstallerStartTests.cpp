@@ -11,7 +11,7 @@ using namespace testing_support;
 
 namespace {
 
-// Checks the window a user sees, then closes it as the close button would.
+// Checks the window a user sees, then closes it.
 void ExpectMainWindowAndClose(InstallerRun& run)
 {
     HWND window = run.WaitForMainWindow();
@@ -30,7 +30,7 @@ void ExpectMainWindowAndClose(InstallerRun& run)
     EXPECT_EQ((monitor.rcWork.left + monitor.rcWork.right) / 2 - 320, rect.left);
     EXPECT_EQ((monitor.rcWork.top + monitor.rcWork.bottom) / 2 - 240, rect.top);
 
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.CloseAtFirstQuestion());
     EXPECT_EQ(0u, run.WaitForExit());
 }
 

@@ -78,7 +78,7 @@ TEST(SignatureGate, SignedInstallerStartsOnEveryVersion)
         InstallerRun run("NoxSetup.exe", version);
         HWND window = run.WaitForMainWindow();
         ASSERT_TRUE(window) << version;
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(run.CloseAtFirstQuestion()) << version;
         EXPECT_EQ(0u, run.WaitForExit()) << version;
     }
 }
@@ -106,7 +106,7 @@ TEST(SignatureGate, OnXpAnsweringYesContinuesToTheInstallerWindow)
     AnswerQuestion(run, "WinXP x64", WM_COMMAND, IDYES);
     HWND window = run.WaitForMainWindow();
     ASSERT_TRUE(window);
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.CloseAtFirstQuestion());
     EXPECT_EQ(0u, run.WaitForExit());
 }
 
@@ -129,7 +129,7 @@ TEST(SignatureGate, SignedInstallerStartsFromAFolderNamedOutsideTheAnsiCodePage)
     HWND window = WaitForProcessWindow(process.dwProcessId, "NoxSetupWnd", InstallerRun::kTimeoutMs);
     EXPECT_TRUE(window) << "the installer refused its own signature";
     if (window)
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        PostMessageA(WaitForToolkitDialog(process.dwProcessId, InstallerRun::kTimeoutMs), WM_CLOSE, 0, 0);
     else
         PostMessageA(WaitForProcessWindow(process.dwProcessId, "#32770", 0), WM_COMMAND, IDOK, 0);
     if (WaitForSingleObject(process.hProcess, InstallerRun::kTimeoutMs) != WAIT_OBJECT_0)

@@ -290,6 +290,41 @@ HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except)
     return nullptr;
 }
 
+DialogAnswerer::DialogAnswerer(DWORD pid, std::vector<WPARAM> keys, DWORD timeoutMs)
+    : m_thread([this, pid, keys, timeoutMs] {
+          HWND previous = nullptr;
+          for (const WPARAM key : keys) {
+              HWND dialog = WaitForToolkitDialog(pid, timeoutMs, previous);
+              if (!dialog)
+                  return;
+              m_dialogs.push_back(Dialog{ToolkitDialogText(dialog), ToolkitDialogButtons(dialog)});
+              if (key)
+                  PostMessageA(dialog, WM_KEYDOWN, key, 0);
+              else
+                  PostMessageA(dialog, WM_CLOSE, 0, 0);
+              for (int waited = 0; IsWindow(dialog) && IsWindowVisible(dialog) && waited < 3000; waited += 20)
+                  Sleep(20);
+              if (IsWindow(dialog) && IsWindowVisible(dialog))
+                  PostMessageA(dialog, WM_CLOSE, 0, 0);
+              previous = dialog;
+          }
+      })
+{
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+const std::vector<DialogAnswerer::Dialog>& DialogAnswerer::Dialogs()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_dialogs;
+}
+
 std::string ToolkitDialogText(HWND dialog)
 {
     const std::vector<HWND> panes = ChildrenOfClass(dialog, "NRScrollableRichText");

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -74,6 +75,24 @@ private:
     DWORD m_id = 0;
 };
 
+// Pumps this thread's messages until `done` or the time is up; false on time-out.
+template <class Condition>
+bool PumpUntil(Condition done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
 // Waits up to timeoutMs for a visible top-level window of process `pid` with class `className`.
 HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
 // A toolkit dialog of process `pid` (a visible top-level window that answers the window-kind query,
@@ -83,6 +102,31 @@ HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except = nullptr);
 std::string ToolkitDialogText(HWND dialog);
 // The captions of a toolkit dialog's buttons, left to right.
 std::vector<std::string> ToolkitDialogButtons(HWND dialog);
+
+// Answers the toolkit dialogs of process `pid` one after another on another thread, as a user
+// would: for each key in turn it waits for the next dialog, notes what it says and which buttons it
+// has, and presses the key (WM_KEYDOWN; 0 closes the dialog instead). A dialog still up 3 s after its
+// answer is closed, so that a test fails instead of hanging.
+class DialogAnswerer
+{
+public:
+    struct Dialog
+    {
+        std::string text;
+        std::vector<std::string> buttons;
+    };
+    DialogAnswerer(DWORD pid, std::vector<WPARAM> keys, DWORD timeoutMs = 10000);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    // The dialogs answered, once all were (or one did not show in time).
+    const std::vector<Dialog>& Dialogs();
+
+private:
+    std::vector<Dialog> m_dialogs;
+    std::thread m_thread;
+};
 
 // The text of a standard message box (its static text control).
 std::string MessageBoxText(HWND box);

@@ -46,24 +46,6 @@ public:
     int paints = 0;
 };
 
-// Pumps this thread's messages until `done` or the time is up.
-template <class Condition>
-bool PumpUntil(Condition done, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
-    return true;
-}
-
 void ResizeClient(HWND window, int width, int height)
 {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -63,6 +63,24 @@ private:
     HGDIOBJ m_previous;
 };
 
+// The device context's state (clipping, selections, colours, modes) saved now and restored at the end.
+class NRSavedDC
+{
+public:
+    explicit NRSavedDC(HDC dc) : m_dc(dc), m_saved(::SaveDC(dc)) {}
+    ~NRSavedDC()
+    {
+        if (m_saved)
+            ::RestoreDC(m_dc, m_saved);
+    }
+    NRSavedDC(const NRSavedDC&) = delete;
+    NRSavedDC& operator=(const NRSavedDC&) = delete;
+
+private:
+    HDC m_dc;
+    int m_saved;
+};
+
 // A memory device context compatible with another; deleted at the end. Null when it could not be
 // made.
 class NRMemoryDC
