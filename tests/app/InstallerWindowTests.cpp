@@ -158,11 +158,18 @@ TEST_F(InstallerWindow, AltF4AndTheCloseButtonDoNothingWhileABoxIsUp)
 
 namespace {
 
+enum class Installation
+{
+    None,
+    FolderGone,
+    Present,
+};
+
 struct SequenceCase
 {
     const char* name;
     bool testMode;
-    bool installed;
+    Installation installation;
     std::vector<WPARAM> keys;
     std::vector<std::string> dialogs;
     const char* log;  // null: none
@@ -170,15 +177,31 @@ struct SequenceCase
 
 }  // namespace
 
-TEST(InstallSequence, AsksInstallsLogsAndClosesAsTheModeAndTheAnswersSay)
+TEST(InstallerSteps, AskInstallLogAndCloseAsTheModeAndTheAnswersSay)
 {
     g_osName = "Win10 x64";
     const std::string consent = NoxSetupWnd::kConsentQuestion;
     const SequenceCase cases[] = {
-        {"test pass, COPY", true, true, {'C'}, {NoxSetupWnd::kTestComplete}, nullptr},
-        {"consent refused", false, true, {'N'}, {consent}, nullptr},
-        {"no install", false, false, {'Y', VK_RETURN}, {consent, NoxSetupWnd::kNoExistingInstall}, nullptr},
-        {"installed", false, true, {'Y', VK_RETURN}, {consent, NoxSetupWnd::kSetupComplete}, "Win10 x64\r\n"},
+        {"test pass, COPY", true, Installation::Present, {'C'}, {NoxSetupWnd::kTestComplete}, nullptr},
+        {"consent refused", false, Installation::Present, {'N'}, {consent}, nullptr},
+        {"no install",
+         false,
+         Installation::None,
+         {'Y', VK_RETURN},
+         {consent, NoxSetupWnd::kNoExistingInstall},
+         nullptr},
+        {"folder gone",
+         false,
+         Installation::FolderGone,
+         {'Y', VK_RETURN},
+         {consent, NoxSetupWnd::kNoExistingInstall},
+         nullptr},
+        {"installed",
+         false,
+         Installation::Present,
+         {'Y', VK_RETURN},
+         {consent, NoxSetupWnd::kSetupComplete},
+         "Win10 x64\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,11 +209,12 @@ TEST(InstallSequence, AsksInstallsLogsAndClosesAsTheModeAndTheAnswersSay)
         HKEY machine = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0,
                                                  KEY_ALL_ACCESS, nullptr, &machine, nullptr));
-        if (c.installed)
-            RegSetValueExA(machine, "InstallDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.Path().c_str()),
-                           static_cast<DWORD>(dir.Path().size() + 1));
-        else
+        const std::string folder = c.installation == Installation::Present ? dir.Path() : dir.File("gone\\");
+        if (c.installation == Installation::None)
             RegDeleteValueA(machine, "InstallDirectory");
+        else
+            RegSetValueExA(machine, "InstallDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>(folder.size() + 1));
         RegCloseKey(machine);
         if (OpenClipboard(nullptr)) {
             EmptyClipboard();
