@@ -2,8 +2,9 @@
 # Measures the installer against a bare static C++ window program built by the same toolchain with
 # the same flags, and prints the two side by side with their ratio, in one run:
 #   size      the shipped 32-bit installer against the 32-bit bare window
-#   start-up  milliseconds from process start to the visible window, 64-bit under Wine, the two
-#             programs started in turn, median of 9 pairs
+#   start-up  milliseconds from process start to the first paint of the whole window as the screen
+#             shows it (the installer: frame, caption and the pane with its first line), 64-bit
+#             under Wine, the two programs started in turn, median of 9 pairs
 #   progress  one AddProgressLine on the installer window when its pane holds 2,000 lines against
 #             one when it holds 100 (mean of 10 each), with the curve by 100 lines
 #   shadow    one drop-shadow rebuild for a 640 x 480 owner against touching every pixel of a DIB

@@ -1,7 +1,10 @@
 #!/bin/sh
-# Installs what is missing, builds both installers and runs the 64-bit one under Wine on a demo
-# prefix: on your display when DISPLAY is set, otherwise on a virtual one. Leaves a screenshot of the
-# installer window in build/demo/.
+# Installs what is missing, builds both installers and runs the signed 64-bit one under Wine on a
+# demo prefix that holds a Nox Racing installation: on your display when DISPLAY is set (you answer
+# its boxes), otherwise on a virtual one (the script types the answers with xdotool). Two installs,
+# one per palette, then a test pass whose progress lines are copied to the clipboard. Prints the
+# install log and the clipboard, and leaves screenshots of the window and of every box in
+# build/demo/.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,33 +13,90 @@ scripts/install-deps.sh
 scripts/build.sh
 
 demo="$root/build/demo"
-mkdir -p "$demo"
+shots="$demo/screenshots"
+rm -rf "$shots"
+mkdir -p "$shots"
 . "$root/scripts/wine-session.sh"
 on_user_display=${DISPLAY:+yes}
 wine_session_start "$demo/wineprefix" use-user-display
 
 installer="$root/build/x86_64/NoxSetup.exe"
-echo "Starting $installer under Wine (display $DISPLAY)"
-wine_run 3600 "$installer" >"$demo/wine.log" 2>&1 &
-installer_pid=$!
+probe="$root/build/x86_64/installer_probe.exe"
 
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "^NoxSetup Ethernet Drivers" | head -n 1) || true
-if [ -z "$window" ]; then
-  echo "The installer window did not appear; Wine's output is in $demo/wine.log" >&2
-  kill "$installer_pid" 2>/dev/null || true
-  exit 1
-fi
-sleep 1
-screenshot="$demo/NoxSetup-window.png"
-import -window "$window" "$screenshot"
-echo "Screenshot of the installer window: $screenshot"
+# The maker's tools, as an earlier installation left them.
+tools_dir="$WINEPREFIX/drive_c/Nox Racing"
+mkdir -p "$tools_dir"
+rm -f "$tools_dir"/Install_log_*.txt
+wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /f >/dev/null 2>&1
 
-if [ -n "$on_user_display" ]; then
-  echo "Close the installer window to finish."
-else
-  # As the window's close button would.
-  wine_run 30 taskkill /im NoxSetup.exe >/dev/null 2>&1 || true
-fi
-code=0
-wait "$installer_pid" || code=$?
-echo "The installer ended with exit code $code"
+shot() {  # file x y width height
+  import -window root -crop "$4x$5+$2+$3" +repage "$1"
+}
+
+# Runs the installer once with the given palette (0 dark, 1 light) and arguments, answering its boxes
+# with the given keys (xdotool key names), and takes the screenshots.
+run_installer() {
+  palette=$1 name=$2 arguments=$3
+  shift 3
+  wine_run 60 reg add 'HKCU\Software\Nox Racing' /v NEWGUI /t REG_DWORD /d "$palette" /f >/dev/null 2>&1
+  echo
+  echo "== $name: NoxSetup.exe $arguments"
+  wine_run 120 "$installer" $arguments >"$demo/wine-$name.log" 2>&1 &
+  installer_pid=$!
+  if ! window=$(wine_run 60 "$probe" window 30000 | tr -d '\r'); then
+    echo "The installer window did not appear; Wine's output is in $demo/wine-$name.log" >&2
+    kill "$installer_pid" 2>/dev/null || true
+    exit 1
+  fi
+  previous=0 number=1
+  for key in "$@"; do
+    if ! box=$(wine_run 120 "$probe" dialog "$previous" 60000 | tr -d '\r'); then
+      echo "No box appeared; Wine's output is in $demo/wine-$name.log" >&2
+      kill "$installer_pid" 2>/dev/null || true
+      exit 1
+    fi
+    previous=$(echo "$box" | sed -n 1p)
+    text=$(echo "$box" | sed -n 3p)
+    buttons=$(echo "$box" | sed -n 4p)
+    if [ "$number" = 1 ]; then
+      # shellcheck disable=SC2086
+      shot "$shots/$name-window.png" $window
+    fi
+    # The box with its drop shadow.
+    read -r bx by bw bh <<EOF
+$(echo "$box" | sed -n 2p)
+EOF
+    shot "$shots/$name-box-$number.png" $((bx - 8)) $((by - 8)) $((bw + 20)) $((bh + 20))
+    if [ -n "$on_user_display" ]; then
+      echo "box $number: \"$text\" [$buttons]: answer it in the window"
+    else
+      echo "box $number: \"$text\" [$buttons] <- $key"
+      xdotool key "$key"
+    fi
+    number=$((number + 1))
+  done
+  code=0
+  wait "$installer_pid" || code=$?
+  echo "NoxSetup.exe ended with exit code $code"
+}
+
+run_installer 0 install-dark "" y Return
+run_installer 1 install-light "" y Return
+
+echo
+echo "== The install log of the last run:"
+log=$(ls -t "$tools_dir"/Install_log_*.txt | head -n 1)
+echo "$log"
+sed 's/^/  /' "$log"
+
+wine_run 60 reg add 'HKCU\Software\Nox Racing' /v NEWGUI /t REG_DWORD /d 1 /f >/dev/null 2>&1
+run_installer 1 test-pass "test" c
+echo
+echo "== The clipboard after COPY:"
+wine_run 60 "$probe" clipboard | sed 's/^/  /'
+
+echo
+echo "Screenshots (window and boxes, dark and light palettes): $shots/"
+ls "$shots" | sed 's/^/  /'
+echo "Install logs: $tools_dir/"
+echo "Demo Wine prefix: $WINEPREFIX; Wine's output: $demo/wine-*.log"

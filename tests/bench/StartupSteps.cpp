@@ -89,6 +89,11 @@ int main(int argc, char** argv)
     window.CenterOnWorkArea();
     window.UpdateWindow();
     timer.Step("window created, shown and painted");
+    // Step 0's line, as the message loop's first message would add it.
+    MSG step;
+    PeekMessageA(&step, window.Handle(), WM_INSTALL_STEP, WM_INSTALL_STEP, PM_REMOVE);
+    window.AddProgressLine("%s", OsTypeName(g_osType));
+    timer.Step("first progress line shown");
     g_registry.EnsureMachineKey();
     timer.Step("machine key");
     window.DestroyWindow();
