@@ -203,8 +203,15 @@ TEST(InstallerSteps, AskInstallLogAndCloseAsTheModeAndTheAnswersSay)
          {consent, NoxSetupWnd::kSetupComplete},
          "Win10 x64\r\n"},
     };
+    int gdiObjects = -1, windows = -1;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // What the first run leaves is the process's for good (fonts, classes, cached DCs); each
+        // later run gives back everything it took.
+        if (&c == &cases[1]) {
+            gdiObjects = GdiObjectCount();
+            windows = ProcessWindowCount();
+        }
         TempDir dir;
         HKEY machine = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0,
@@ -248,6 +255,8 @@ TEST(InstallerSteps, AskInstallLogAndCloseAsTheModeAndTheAnswersSay)
             CloseClipboard();
         }
     }
+    EXPECT_EQ(gdiObjects, GdiObjectCount());
+    EXPECT_EQ(windows, ProcessWindowCount());
 }
 
 TEST(GpsSpeedMigration, FollowsVehicleSpeedOrReplacesTheOldDefaultOnly)
