@@ -15,6 +15,8 @@ using namespace testing_support;
 namespace {
 
 const char kConsent[] = "This will install the Nox Racing ethernet drivers\nAre you sure you want to continue?";
+const char kNoInstall[] = "This installer can only update an existing install, one was not found";
+const char kSetupComplete[] = "Setup Complete\nThe Nox Racing tools have now been installed\n";
 const char kTestComplete[] = "Test Complete\nHit COPY to copy messages to clipboard then exit\nHit OK to exit\n";
 
 // The maker's machine key names `directory` as the installation, or names none.
@@ -116,25 +118,19 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
     const struct
     {
         const char* name;
-        bool installed;
+        const char* folder;  // as stored in "InstallDirectory": null for none, "" for the temporary folder
         std::vector<WPARAM> keys;
         std::vector<std::string> dialogs;
         size_t logs;
     } cases[] = {
-        {"consent refused", true, {'N'}, {kConsent}, 0},
-        {"no installation",
-         false,
-         {'Y', VK_RETURN},
-         {kConsent, "This installer can only update an existing install, one was not found"},
-         0},
-        {"installed",
-         true,
-         {'Y', VK_RETURN},
-         {kConsent, "Setup Complete\nThe Nox Racing tools have now been installed\n"},
-         1},
+        {"consent refused", "", {'N'}, {kConsent}, 0},
+        {"no installation", nullptr, {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
+        {"folder gone", "C:\\Nox Racing Gone\\", {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
+        {"installed", "", {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},
     };
     for (const auto& c : cases) {
-        SetInstallDirectory(c.installed ? &dir.Path() : nullptr);
+        const std::string folder = c.folder && *c.folder ? c.folder : dir.Path();
+        SetInstallDirectory(c.folder ? &folder : nullptr);
         SetGpsSpeedUnit(2);
         InstallerRun run("NoxSetup.exe", "win10");
         DialogAnswerer user(run.Process().Id(), c.keys);
@@ -142,8 +138,9 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
         EXPECT_EQ(0u, run.WaitForExit()) << c.name;
         const std::vector<std::string> logs = Logs(dir);
         ASSERT_EQ(c.logs, logs.size()) << c.name;
-        if (c.logs)
+        if (c.logs) {
             EXPECT_EQ("Win10 x64\r\n", logs[0]);
+        }
         EXPECT_EQ(c.logs ? 5u : 2u, GpsSpeedUnit()) << "the old default unit is replaced at the end only";
     }
 }
