@@ -8,12 +8,14 @@
 #include "app/UnitPreferenceMigration.h"
 #include "app/Version.h"
 #include "app/WindowFrame.h"
+#include "ethdrv/DriverInstaller.h"
 #include "platform/Error.h"
 #include "platform/Registry.h"
 #include "platform/ResourceFile.h"
 #include "platform/SystemInfo.h"
 #include "platform/Text.h"
 #include "ui/dialogs/MessageBox.h"
+#include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/framework/AppModule.h"
 #include "ui/theme/DrawContext.h"
 
@@ -196,6 +198,8 @@ void NoxSetupWnd::RunInstallStep(LPARAM step)
             }
         }
     }
+    if (step == kDriverStep && !IsTestMode())
+        InstallEthernetDrivers();
     if (step == kLastStep) {
         FinishInstall();
         return;
@@ -203,13 +207,27 @@ void NoxSetupWnd::RunInstallStep(LPARAM step)
     PostStep(static_cast<int>(step) + 1);
 }
 
-bool NoxSetupWnd::AskForConsent() { return ShowMessageBox(kConsentQuestion, kYesNoBoxType) == kResultYes; }
+void NoxSetupWnd::InstallEthernetDrivers() { ::InstallEthernetDrivers(*this); }
 
-int NoxSetupWnd::ShowMessageBox(const std::string& text, int type)
+int NoxSetupWnd::ShowBox(const std::string& text, int type, const std::vector<InstallBoxButton>& buttons)
 {
     NRMessageBox box(Handle(), text, type);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        box.SetButtonText(static_cast<int>(i), buttons[i].text);
+        box.AddButtonKey(static_cast<int>(i), buttons[i].key);
+    }
     return box.RunModal();
 }
+
+void NoxSetupWnd::WaitForProcess(const std::string& message, HANDLE process)
+{
+    NRPleaseWaitDialog dialog(Handle(), message, process);
+    dialog.RunModal();
+}
+
+bool NoxSetupWnd::AskForConsent() { return ShowMessageBox(kConsentQuestion, kYesNoBoxType) == kResultYes; }
+
+int NoxSetupWnd::ShowMessageBox(const std::string& text, int type) { return ShowBox(text, type, {}); }
 
 bool NoxSetupWnd::RequireExistingInstall()
 {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/NoxAppWnd.h"
+#include "ethdrv/InstallHost.h"
 #include "ui/lists/ListContainer.h"
 #include "ui/theme/GdiObjects.h"
 
@@ -16,7 +17,7 @@ using NoxSetupWndTraits = NRWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | 
 // lParam: the step, 0 to 7.
 constexpr UINT WM_INSTALL_STEP = WM_USER + 35;
 
-class NoxSetupWnd : public NoxAppWnd<NoxSetupWnd, NoxSetupWndTraits>
+class NoxSetupWnd : public NoxAppWnd<NoxSetupWnd, NoxSetupWndTraits>, public InstallHost
 {
     using Base = NoxAppWnd<NoxSetupWnd, NoxSetupWndTraits>;
 
@@ -25,6 +26,7 @@ public:
     static constexpr int kHeight = 480;
     static constexpr int kIconResource = 107;
     static constexpr int kMarkBitmap = 163;
+    static constexpr int kDriverStep = 2;
     static constexpr int kLastStep = 7;
 
     static constexpr const char* kConsentQuestion =
@@ -46,7 +48,7 @@ public:
     void SetTestMode(bool testMode) { m_testMode = testMode ? 1 : 0; }
     bool IsTestMode() const { return m_testMode != 0; }
     bool InstallDriversFlag() const { return m_installDrivers != 0; }
-    void SetInstallDriversFlag(bool install) { m_installDrivers = install ? 1 : 0; }
+    void SetInstallDriversFlag(bool install) override { m_installDrivers = install ? 1 : 0; }
 
     // "<base title> 2.17.10", followed by "  :  <suffix>" when the window has a title suffix.
     std::string ComposeTitle();
@@ -59,7 +61,7 @@ public:
     bool GetAllProgressText(std::string& text) const;
     // Writes the install log (not in test mode, and only into an existing install directory), then
     // posts WM_CLOSE.
-    void WriteLogAndClose();
+    void WriteLogAndClose() override;
 
     // Reads "InstallDirectory" and checks that the folder exists; says so in a box when it does not
     // (false). An error on the way is shown, the window closes, and the answer is true.
@@ -68,7 +70,15 @@ public:
     // the log, and the window closes.
     void FinishInstall();
 
-    const std::string& InstallDirectory() const { return m_installDirectory; }
+    // The driver step: decides and installs the ethernet driver, telling the user through this window.
+    void InstallEthernetDrivers();
+
+    // What the driver installation asks of the window.
+    const std::string& InstallDirectory() const override { return m_installDirectory; }
+    void AddLine(const std::string& line) override { AddProgressLine("%s", line.c_str()); }
+    int ShowBox(const std::string& text, int type, const std::vector<InstallBoxButton>& buttons) override;
+    void WaitForProcess(const std::string& message, HANDLE process) override;
+
     void SetInstallDirectory(const std::string& directory) { m_installDirectory = directory; }
     NRListContainer& ProgressPane() { return m_progressPane; }
     NRButton& CloseButton() { return m_closeButton; }

@@ -7,6 +7,7 @@
 class NRError : public std::runtime_error
 {
 public:
-    explicit NRError(const std::string& text) : std::runtime_error(text) {}
+    // Out of line: GCC 12's link-time optimisation of the 32-bit build loses inline copies of it.
+    explicit NRError(const std::string& text);
     const char* Text() const { return what(); }
 };

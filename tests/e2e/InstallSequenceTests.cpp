@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DriverMachine.h"
 #include "InstallerRun.h"
 
 using namespace testing_support;
@@ -18,20 +19,6 @@ const char kConsent[] = "This will install the Nox Racing ethernet drivers\nAre 
 const char kNoInstall[] = "This installer can only update an existing install, one was not found";
 const char kSetupComplete[] = "Setup Complete\nThe Nox Racing tools have now been installed\n";
 const char kTestComplete[] = "Test Complete\nHit COPY to copy messages to clipboard then exit\nHit OK to exit\n";
-
-// The maker's machine key names `directory` as the installation, or names none.
-void SetInstallDirectory(const std::string* directory)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr));
-    if (directory)
-        RegSetValueExA(key, "InstallDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory->c_str()),
-                       static_cast<DWORD>(directory->size() + 1));
-    else
-        RegDeleteValueA(key, "InstallDirectory");
-    RegCloseKey(key);
-}
 
 void SetGpsSpeedUnit(DWORD unit)
 {
@@ -50,20 +37,6 @@ DWORD GpsSpeedUnit()
     DWORD unit = 0, size = sizeof(unit);
     SHGetValueA(HKEY_CURRENT_USER, "Software\\Nox Racing\\UnitGroupPrefs\\GPS Speed", "unit", nullptr, &unit, &size);
     return unit;
-}
-
-std::vector<std::string> Logs(const TempDir& dir)
-{
-    std::vector<std::string> logs;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return logs;
-    do
-        logs.push_back(ReadWholeFile(dir.File(found.cFileName)));
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-    return logs;
 }
 
 std::string ClipboardText()
@@ -128,6 +101,8 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
         {"folder gone", "C:\\Nox Racing Gone\\", {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
         {"installed", "", {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},
     };
+    // The driver is current, so the driver step only says so (the installations are tested apart).
+    ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\v2\\NxNtSp50.sys")));
     for (const auto& c : cases) {
         const std::string folder = c.folder && *c.folder ? c.folder : dir.Path();
         SetInstallDirectory(c.folder ? &folder : nullptr);
@@ -139,10 +114,11 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
         const std::vector<std::string> logs = Logs(dir);
         ASSERT_EQ(c.logs, logs.size()) << c.name;
         if (c.logs) {
-            EXPECT_EQ("Win10 x64\r\n", logs[0]);
+            EXPECT_EQ("Win10 x64\r\nEthernet drivers up to date\r\n", logs[0]);
         }
         EXPECT_EQ(c.logs ? 5u : 2u, GpsSpeedUnit()) << "the old default unit is replaced at the end only";
     }
+    RemoveInstalledDriver();
 }
 
 TEST(InstallSequence, MessagesFromAnotherProgramActOnlyWhenTheyAreTheInstallersOwn)

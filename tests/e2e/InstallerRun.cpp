@@ -1,5 +1,7 @@
 #include "InstallerRun.h"
 
+#include <gtest/gtest.h>
+
 using namespace testing_support;
 
 InstallerRun::InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments)
@@ -40,3 +42,34 @@ DWORD InstallerRun::WaitForExit()
     m_child->Wait(kTimeoutMs);
     return m_child->ExitCode();
 }
+
+void SetInstallDirectory(const std::string* directory)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "the maker's machine key cannot be opened";
+        return;
+    }
+    if (directory)
+        RegSetValueExA(key, "InstallDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory->c_str()),
+                       static_cast<DWORD>(directory->size() + 1));
+    else
+        RegDeleteValueA(key, "InstallDirectory");
+    RegCloseKey(key);
+}
+
+std::vector<std::string> Logs(const TempDir& dir)
+{
+    std::vector<std::string> logs;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return logs;
+    do
+        logs.push_back(ReadWholeFile(dir.File(found.cFileName)));
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return logs;
+}
+

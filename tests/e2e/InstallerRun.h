@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -36,3 +37,8 @@ private:
     std::unique_ptr<testing_support::ScopedWindowsVersion> m_version;
     std::unique_ptr<testing_support::ChildProcess> m_child;
 };
+
+// The maker's machine key names `directory` as the installation, or names none.
+void SetInstallDirectory(const std::string* directory);
+// The install logs in `dir`, read whole.
+std::vector<std::string> Logs(const testing_support::TempDir& dir);

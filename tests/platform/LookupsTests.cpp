@@ -38,24 +38,6 @@ TEST(GetSpecialFolder, WindowsFolderEndsWithABackslash)
     EXPECT_EQ(std::string(expected) + "\\", windows);
 }
 
-TEST(FindServerProcess, FindsTheServerWhateverTheLetterCaseOfItsName)
-{
-    DWORD id = 0;
-    const bool alreadyRunning = FindServerProcess(id);
-    ASSERT_FALSE(alreadyRunning) << "a server from another test is still running";
-
-    TempDir dir;
-    const std::string server = CopyExecutable("NoxNetServer.exe", dir, "noxNETserver.EXE");
-    ChildProcess child('"' + server + "\" 60");
-    ASSERT_TRUE(child.Started());
-    EXPECT_TRUE(FindServerProcess(id));
-    EXPECT_EQ(child.Id(), id);
-
-    TerminateProcess(child.Handle(), 0);
-    ASSERT_TRUE(child.Wait(10000));
-    EXPECT_FALSE(FindServerProcess(id));
-}
-
 // The platform tests run in Berlin's time zone (tests/CMakeLists.txt sets TZ, which Wine reads):
 // one hour ahead of UTC in winter, two in summer.
 TEST(FormatDateTimeStamp, RendersLocalTimeWithTheDaylightSavingOfThatDate)

@@ -275,6 +275,14 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* className)
     return search.found;
 }
 
+bool HasVisibleButton(HWND dialog)
+{
+    for (HWND button : ChildrenOfClass(dialog, "NRButton"))
+        if (IsWindowVisible(button))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except)
@@ -295,6 +303,14 @@ DialogAnswerer::DialogAnswerer(DWORD pid, std::vector<WPARAM> keys, DWORD timeou
           HWND previous = nullptr;
           for (const WPARAM key : keys) {
               HWND dialog = WaitForToolkitDialog(pid, timeoutMs, previous);
+              // A dialog without visible buttons (the please-wait dialog) asks nothing and closes
+              // by itself: it is waited out, and the key kept for the next one.
+              while (dialog && !HasVisibleButton(dialog)) {
+                  for (int waited = 0; IsWindow(dialog) && IsWindowVisible(dialog) && waited < 30000; waited += 20)
+                      Sleep(20);
+                  previous = dialog;
+                  dialog = WaitForToolkitDialog(pid, timeoutMs, previous);
+              }
               if (!dialog)
                   return;
               m_dialogs.push_back(Dialog{ToolkitDialogText(dialog), ToolkitDialogButtons(dialog)});

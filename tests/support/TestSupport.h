@@ -105,7 +105,8 @@ std::vector<std::string> ToolkitDialogButtons(HWND dialog);
 
 // Answers the toolkit dialogs of process `pid` one after another on another thread, as a user
 // would: for each key in turn it waits for the next dialog, notes what it says and which buttons it
-// has, and presses the key (WM_KEYDOWN; 0 closes the dialog instead). A dialog still up 3 s after its
+// has, and presses the key (WM_KEYDOWN; 0 closes the dialog instead). A dialog without buttons is
+// waited out without taking a key. A dialog still up 3 s after its
 // answer is closed, so that a test fails instead of hanging.
 class DialogAnswerer
 {

@@ -1,0 +1,67 @@
+# The ethernet driver package the installer carries as "NR_ETHERNET" resources. The real package is
+# the driver vendor's and comes from outside the code: point NOX_DRIVER_PACKAGE_DIR at a folder with
+#   v2/NxNtSp50.cat  v2/NxNtSp50.inf  v2/NxNtSp50.sys  v2/ProtInstall.exe  v2/W64N55.dll
+#   direct/NxNtSp50.SYS  direct/NxNtMp50.SYS
+# Without it the build carries the stand-ins from standins/, which the project builds itself (both
+# trees build them 64-bit, as the vendor's package is).
+set(NOX_DRIVER_PACKAGE_DIR "$ENV{NOX_DRIVER_PACKAGE_DIR}" CACHE PATH
+  "Folder of the vendor's driver package (v2/ and direct/); empty for the project's stand-ins")
+
+set(NOX_STANDINS_DIR ${CMAKE_BINARY_DIR}/standins-out)
+set(NOX_STANDIN_OUTPUTS
+  ${NOX_STANDINS_DIR}/package/v2/NxNtSp50.cat
+  ${NOX_STANDINS_DIR}/package/v2/NxNtSp50.inf
+  ${NOX_STANDINS_DIR}/package/v2/NxNtSp50.sys
+  ${NOX_STANDINS_DIR}/package/v2/ProtInstall.exe
+  ${NOX_STANDINS_DIR}/package/v2/W64N55.dll
+  ${NOX_STANDINS_DIR}/package/direct/NxNtSp50.SYS
+  ${NOX_STANDINS_DIR}/package/direct/NxNtMp50.SYS
+  ${NOX_STANDINS_DIR}/NxNtSp50-5.70.200.0.sys
+  ${NOX_STANDINS_DIR}/x64/W32N55.DLL
+  ${NOX_STANDINS_DIR}/x86/W32N55.DLL
+  ${NOX_STANDINS_DIR}/DriverServiceStandin.exe
+)
+file(GLOB NOX_STANDIN_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/standins/*.cpp ${CMAKE_SOURCE_DIR}/standins/*.rc ${CMAKE_SOURCE_DIR}/standins/*.def
+  ${CMAKE_SOURCE_DIR}/standins/*.sh ${CMAKE_SOURCE_DIR}/standins/*.inf ${CMAKE_SOURCE_DIR}/standins/*.cat)
+add_custom_command(OUTPUT ${NOX_STANDIN_OUTPUTS}
+  COMMAND sh ${CMAKE_SOURCE_DIR}/standins/build-standins.sh ${NOX_STANDINS_DIR}
+  DEPENDS ${NOX_STANDIN_SOURCES}
+  COMMENT "Building the driver vendor's stand-ins" VERBATIM)
+add_custom_target(nox_standins DEPENDS ${NOX_STANDIN_OUTPUTS})
+
+if(NOX_DRIVER_PACKAGE_DIR)
+  set(NOX_PACKAGE ${NOX_DRIVER_PACKAGE_DIR})
+else()
+  set(NOX_PACKAGE ${NOX_STANDINS_DIR}/package)
+endif()
+# Resource id and file, in pairs.
+set(NOX_PACKAGE_FILES
+  172 direct/NxNtSp50.SYS
+  173 direct/NxNtMp50.SYS
+  177 v2/NxNtSp50.cat
+  178 v2/NxNtSp50.inf
+  179 v2/NxNtSp50.sys
+  180 v2/ProtInstall.exe
+  181 v2/W64N55.dll)
+set(NOX_PACKAGE_RC "// Made by cmake/DriverPackage.cmake from ${NOX_PACKAGE}\n")
+set(NOX_PACKAGE_PATHS)
+while(NOX_PACKAGE_FILES)
+  list(POP_FRONT NOX_PACKAGE_FILES id relative)
+  if(NOX_DRIVER_PACKAGE_DIR AND NOT EXISTS ${NOX_PACKAGE}/${relative})
+    message(FATAL_ERROR "NOX_DRIVER_PACKAGE_DIR: ${NOX_PACKAGE}/${relative} is missing")
+  endif()
+  string(APPEND NOX_PACKAGE_RC "${id} NR_ETHERNET \"${NOX_PACKAGE}/${relative}\"\n")
+  list(APPEND NOX_PACKAGE_PATHS ${NOX_PACKAGE}/${relative})
+endwhile()
+set(NOX_DRIVER_PACKAGE_RC ${CMAKE_BINARY_DIR}/DriverPackage.rc)
+file(CONFIGURE OUTPUT ${NOX_DRIVER_PACKAGE_RC} CONTENT "${NOX_PACKAGE_RC}")
+set_source_files_properties(${NOX_DRIVER_PACKAGE_RC} PROPERTIES OBJECT_DEPENDS "${NOX_PACKAGE_PATHS}")
+
+# Adds the package to a target's resources.
+function(nox_embed_driver_package target)
+  target_sources(${target} PRIVATE ${NOX_DRIVER_PACKAGE_RC})
+  if(NOT NOX_DRIVER_PACKAGE_DIR)
+    add_dependencies(${target} nox_standins)
+  endif()
+endfunction()

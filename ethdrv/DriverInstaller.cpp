@@ -1,0 +1,296 @@
+#include "ethdrv/DriverInstaller.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "ethdrv/ChildRunner.h"
+#include "ethdrv/InstallHost.h"
+#include "platform/Error.h"
+#include "platform/ResourceFile.h"
+
+namespace {
+
+constexpr const char* kExitSuffix = "\nWill exit setup now";
+constexpr const char* kNoRightsText =
+    "You do not have Administrator privileges\n"
+    "The Ethernet drivers cannot be installed without these\n"
+    "Installation can contunue but communication via ethernet will be disabled\n";
+constexpr int kTwoUserButtonsBox = 6;
+constexpr int kOkBox = 1;
+constexpr int kSecondUserButton = 5;
+constexpr const char* kProtocolInstallerParameters = "/Install NxNtSp50 PCA_PCASP50";
+
+// The v2 package as it is written into the v2 folder, in this order.
+struct PackageFile
+{
+    int resource;
+    const char* name;
+};
+constexpr PackageFile kV2Package[] = {
+    {DriverPackage::kCatalogue, "NxNtSp50.cat"},
+    {DriverPackage::kSetupInformation, "NxNtSp50.inf"},
+    {DriverPackage::kV2Driver, "NxNtSp50.sys"},
+    {DriverPackage::kProtocolInstaller, "ProtInstall.exe"},
+    {DriverPackage::kNdisLibrary64, "W64N55.dll"},
+};
+
+bool SameVersion(const FileVersion& a, const FileVersion& b)
+{
+    return a.major == b.major && a.minor == b.minor && a.build == b.build && a.revision == b.revision;
+}
+
+// The redirection functions the procedure uses: a 64-bit process already sees the real system
+// folder, and Windows refuses the calls there (ERROR_INVALID_FUNCTION), so only a 32-bit process
+// uses them.
+RedirectionOff TurnRedirectionOff(const char* offFailure, const char* restoreFailure)
+{
+    const bool redirectedProcess = sizeof(void*) == 4;
+    return RedirectionOff(redirectedProcess ? g_pfnWow64DisableFsRedirection : nullptr,
+                          redirectedProcess ? g_pfnWow64RevertFsRedirection : nullptr, offFailure, restoreFailure);
+}
+
+bool WindowsStartElevated(const std::string& file, const std::string& parameters, const std::string& folder,
+                          NRHandle& process)
+{
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = "runas";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = folder.c_str();
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExA(&info))
+        return false;
+    process.Reset(info.hProcess);
+    return true;
+}
+
+// The vendor library, unloaded when the procedure ends, on every way out.
+class VendorLibrary
+{
+public:
+    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryA(path.c_str())) {}
+    ~VendorLibrary()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    VendorLibrary(const VendorLibrary&) = delete;
+    VendorLibrary& operator=(const VendorLibrary&) = delete;
+
+    bool Loaded() const { return m_module != nullptr; }
+    template <typename Function>
+    Function Find(const char* name) const
+    {
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
+    }
+
+private:
+    HMODULE m_module;
+};
+
+typedef const char*(WINAPI* GetServiceNameFn)();
+typedef BOOL(WINAPI* CreateDriverServiceFn)(const char* serviceName);
+typedef BOOL(WINAPI* SetRawetherDaclFn)(const char* serviceName);
+
+class DriverInstallation
+{
+public:
+    DriverInstallation(InstallHost& host, const DriverInstallSystem& system) : m_host(host), m_system(system) {}
+
+    void Run()
+    {
+        if (!DecideWhetherToInstall())
+            return;
+        if (!m_system.hasAdministratorRights()) {
+            AskToGoOnWithoutRights();
+            return;
+        }
+        if (g_isWow64 && g_osType >= OsWin10) {
+            InstallV2();
+        } else if (g_osType == OsWinTooOld) {
+            throw NRError("Win OS not supported!");
+        } else if (g_osType >= OsWinXP && g_osType <= OsWin10) {
+            InstallDirect();
+        } else {
+            throw NRError("Win OS - should not get here");
+        }
+    }
+
+private:
+    bool DecideWhetherToInstall()
+    {
+        std::string windows;
+        GetSpecialFolder(CSIDL_WINDOWS, windows);
+        m_windowsDirectory = windows;
+        m_driverFile = windows + "system32\\drivers\\NxNtSp50.sys";
+
+        constexpr const char* kCheckFailure = "Could not gain check access to - windows\\system32\\";
+        RedirectionOff redirection = TurnRedirectionOff(kCheckFailure, kCheckFailure);
+        FileVersion version;
+        const bool hasVersion = GetFileVersion(m_driverFile, version);
+        bool install = true;
+        if (g_isWow64 && g_osType >= OsWin10) {
+            if (!hasVersion) {
+                m_host.AddLine("Installing NEW ethernet drivers");
+            } else if (!SameVersion(version, kCurrentDriverVersion)) {
+                m_host.AddLine("Updating OLD ethernet drivers");
+            } else {
+                m_host.AddLine("Ethernet drivers up to date");
+                install = false;
+            }
+        } else if (hasVersion) {
+            m_host.AddLine("Ethernet drivers already installed");
+            install = false;
+        } else {
+            m_host.AddLine("Installing ethernet drivers");
+        }
+        if (install)
+            m_host.SetInstallDriversFlag(true);
+        redirection.Restore();
+        return install;
+    }
+
+    void AskToGoOnWithoutRights()
+    {
+        const int answer = m_host.ShowBox(kNoRightsText, kTwoUserButtonsBox, {{"Continue", 'C'}, {"Quit", 'Q'}});
+        if (answer == kSecondUserButton)
+            m_host.WriteLogAndClose();
+    }
+
+    void InstallV2()
+    {
+        const std::string folder = m_host.InstallDirectory() + "EthDrv\\";
+        if (!CreateDirectoryPath(folder))
+            throw NRError("Could not create ethernet driver path");
+
+        std::vector<std::string> lines;
+        if (!RunRedirectedChild(lines, m_windowsDirectory + "System32\\sc.exe query NxNtSp50", m_host))
+            throw NRError("Could not determine if NxNtSp50 is running");
+        for (const std::string& line : lines) {
+            if (line.find("RUNNING") != std::string::npos)
+                throw NRError("Ethernet drivers are already running, cannot update, restart computer and "
+                              "immediately re-run installer");
+        }
+
+        for (const PackageFile& file : kV2Package) {
+            if (!ExtractResourceToFile(file.resource, DriverPackage::kResourceType, folder + file.name))
+                throw NRError(std::string("Could not extract v2 ethernet driver - ") + file.name);
+        }
+
+        // A start that gives no process handle leaves nothing to wait for; the installation then
+        // cannot be followed and counts as not run, rather than leaving the user at a dialog that
+        // never closes.
+        NRHandle installer;
+        if (!m_system.startElevated(folder + "ProtInstall.exe", kProtocolInstallerParameters, folder, installer) ||
+            !installer)
+            throw NRError("Could not run v2 ethernet driver installer");
+        m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
+        installer.Reset();
+
+        constexpr const char* kVerifyFailure = "Could not gain verify access to - windows\\system32\\";
+        RedirectionOff redirection = TurnRedirectionOff(kVerifyFailure, kVerifyFailure);
+        FileVersion version;
+        if (!GetFileVersion(m_driverFile, version)) {
+            m_host.AddLine("Copying ethernet driver");
+            if (!ExtractResourceToFile(DriverPackage::kV2Driver, DriverPackage::kResourceType, m_driverFile))
+                throw NRError("Could not install v2 ethernet driver - NxNtSp50.sys");
+        } else if (!SameVersion(version, kCurrentDriverVersion)) {
+            throw NRError("Ethernet Driver install failed, restart windows and immediately re-run installer");
+        }
+        redirection.Restore();
+    }
+
+    void InstallDirect()
+    {
+        m_host.AddLine("Installing ethernet drivers for " + g_osName);
+        RedirectionOff redirection = TurnRedirectionOff("Could not gain access to - windows\\system32\\",
+                                                        "Could not revert access to - windows\\system32\\");
+        if (!ExtractResourceToFile(DriverPackage::kDirectSprDriver, DriverPackage::kResourceType,
+                                   m_windowsDirectory + "system32\\drivers\\NxNtSp50.SYS"))
+            throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS");
+        if (!ExtractResourceToFile(DriverPackage::kDirectMprDriver, DriverPackage::kResourceType,
+                                   m_windowsDirectory + "system32\\drivers\\NxNtMp50.SYS"))
+            throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS");
+        redirection.Restore();
+
+        VendorLibrary library(m_host.InstallDirectory() + "W32N55.DLL");
+        if (!library.Loaded()) {
+            m_host.AddLine("W32N55.DLL not found");
+            return;
+        }
+        m_host.AddLine("W32N55.DLL loaded");
+        const auto createService = library.Find<CreateDriverServiceFn>("SCM_CreateDriverService");
+        if (!createService)
+            m_host.AddLine("W32N55.DLL - SCM_CreateDriverService not found");
+        const auto getServiceName = library.Find<GetServiceNameFn>("W32N_GetServiceNameA");
+        if (!getServiceName)
+            m_host.AddLine("W32N55.DLL - W32N_GetServiceNameA not found");
+        const auto setDacl = library.Find<SetRawetherDaclFn>("SCM_SetRawetherDaclA");
+        if (!setDacl)
+            m_host.AddLine("W32N55.DLL - SCM_SetRawetherDaclA not found");
+        if (!createService || !getServiceName || !setDacl)
+            return;
+
+        // The name is the library's own; copied before anything else runs in it.
+        const char* name = getServiceName();
+        const std::string serviceName = name ? name : "";
+        const bool created = createService(serviceName.c_str()) != FALSE;
+        m_host.AddLine((created ? "Ethernet NDIS Service Created - " : "Ethernet NDIS Service NOT Created - ") +
+                       serviceName);
+        setDacl(serviceName.c_str());
+    }
+
+    InstallHost& m_host;
+    const DriverInstallSystem& m_system;
+    std::string m_windowsDirectory;
+    std::string m_driverFile;
+};
+
+}  // namespace
+
+const DriverInstallSystem kWindowsDriverInstallSystem = {HasAdministratorRights, WindowsStartElevated};
+
+RedirectionOff::RedirectionOff(Wow64DisableFsRedirectionFn disable, Wow64RevertFsRedirectionFn revert,
+                               const char* offFailure, const char* restoreFailure)
+    : m_revert(revert), m_restoreFailure(restoreFailure)
+{
+    if (!disable || !revert)
+        return;
+    if (!disable(&m_saved))
+        throw NRError(offFailure);
+    m_off = true;
+}
+
+RedirectionOff::~RedirectionOff()
+{
+    if (m_off)
+        m_revert(m_saved);
+}
+
+void RedirectionOff::Restore()
+{
+    if (!m_off)
+        return;
+    m_off = false;
+    if (!m_revert(m_saved))
+        throw NRError(m_restoreFailure);
+}
+
+void InstallEthernetDrivers(InstallHost& host, const DriverInstallSystem& system)
+{
+    // Every failure ends here: the vendor library is already unloaded by its owner, the user is told,
+    // and the window writes its log and closes.
+    try {
+        DriverInstallation(host, system).Run();
+        return;
+    } catch (const NRError& error) {
+        host.ShowBox(std::string(error.Text()) + kExitSuffix, kOkBox);
+    } catch (...) {
+        host.ShowBox(std::string("Unknown Error") + kExitSuffix, kOkBox);
+    }
+    host.WriteLogAndClose();
+}

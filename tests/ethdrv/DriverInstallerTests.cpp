@@ -1,0 +1,213 @@
+// The driver installation in this process, for what Wine cannot set up for a real installer run: a
+// 32-bit Windows 10, a Windows class that start-up never lets through, a declined elevation, a
+// vendor library without its functions, and failing redirection switches. The cases a real run can
+// show are in the end-to-end tests.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DriverMachine.h"
+#include "RecordingHost.h"
+#include "TestSupport.h"
+#include "ethdrv/DriverInstaller.h"
+#include "platform/Error.h"
+
+using namespace testing_support;
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// The system facts start-up would have found, set for one test and put back afterwards.
+class DriverInstallerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RemoveInstalledDriver();
+        RemoveTree(m_dir.File("EthDrv"));
+    }
+    void TearDown() override
+    {
+        g_osType = m_osType;
+        g_isWow64 = m_isWow64;
+        g_osName = m_osName;
+        g_pfnWow64DisableFsRedirection = m_disable;
+        g_pfnWow64RevertFsRedirection = m_revert;
+        RemoveInstalledDriver();
+    }
+
+    void RunOn(OsType type, bool wow64, const char* name)
+    {
+        g_osType = type;
+        g_isWow64 = wow64 ? 1 : 0;
+        g_osName = name;
+        if (!wow64) {
+            g_pfnWow64DisableFsRedirection = nullptr;
+            g_pfnWow64RevertFsRedirection = nullptr;
+        }
+    }
+
+    static bool Granted() { return true; }
+
+    TempDir m_dir;
+    RecordingHost m_host{m_dir.Path()};
+    DriverInstallSystem m_system = {Granted, kWindowsDriverInstallSystem.startElevated};
+
+private:
+    OsType m_osType = g_osType;
+    std::uint8_t m_isWow64 = g_isWow64;
+    std::string m_osName = g_osName;
+    Wow64DisableFsRedirectionFn m_disable = g_pfnWow64DisableFsRedirection;
+    Wow64RevertFsRedirectionFn m_revert = g_pfnWow64RevertFsRedirection;
+};
+
+const char kExit[] = "\nWill exit setup now";
+
+}  // namespace
+
+TEST_F(DriverInstallerTest, SystemsWithoutAWayToInstallFailWithTheirTextAndClose)
+{
+    const struct
+    {
+        OsType type;
+        bool wow64;
+        const char* failure;
+    } cases[] = {
+        {OsWinTooOld, false, "Win OS not supported!"},
+        {OsWinTooOld, true, "Win OS not supported!"},
+        {OsWin11, false, "Win OS - should not get here"},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host(m_dir.Path());
+        RunOn(c.type, c.wow64, "Old");
+        InstallEthernetDrivers(host, m_system);
+        EXPECT_EQ(Lines{"Installing ethernet drivers"}, host.lines) << c.failure;
+        EXPECT_TRUE(host.installDrivers);
+        ASSERT_EQ(1u, host.boxes.size());
+        EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text);
+        EXPECT_EQ(1, host.boxes[0].type);
+        EXPECT_EQ(1, host.closes);
+        EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    }
+}
+
+TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectly)
+{
+    RunOn(OsWin10, false, "Win10 x32");
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win10 x32", "W32N55.DLL not found"}),
+              m_host.lines);
+    EXPECT_TRUE(m_host.boxes.empty());
+    EXPECT_EQ(0, m_host.closes);
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtMp50.SYS"));
+    EXPECT_FALSE(ServiceRegistered());
+}
+
+TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
+{
+    // Any DLL loads; this one exports none of the three.
+    ASSERT_TRUE(CopyFileA(StandinFile("package\\v2\\NxNtSp50.sys").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
+    RunOn(OsWin7, true, "Win7 x64");
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win7 x64", "W32N55.DLL loaded",
+                     "W32N55.DLL - SCM_CreateDriverService not found", "W32N55.DLL - W32N_GetServiceNameA not found",
+                     "W32N55.DLL - SCM_SetRawetherDaclA not found"}),
+              m_host.lines);
+    EXPECT_EQ(0, m_host.closes);
+    EXPECT_FALSE(ServiceRegistered());
+    EXPECT_FALSE(GetModuleHandleA(m_dir.File("W32N55.DLL").c_str())) << "unloaded again";
+}
+
+namespace {
+
+bool DeclineElevation(const std::string&, const std::string&, const std::string&, NRHandle&) { return false; }
+bool StartWithoutProcessHandle(const std::string&, const std::string&, const std::string&, NRHandle& process)
+{
+    process.Reset();
+    return true;
+}
+
+}  // namespace
+
+TEST_F(DriverInstallerTest, AnElevationThatIsDeclinedOrGivesNoProcessToWaitForFails)
+{
+    for (auto start : {DeclineElevation, StartWithoutProcessHandle}) {
+        RecordingHost host(m_dir.Path());
+        RunOn(OsWin10, true, "Win10 x64");
+        InstallEthernetDrivers(host, DriverInstallSystem{Granted, start});
+        EXPECT_EQ(Lines{"Installing NEW ethernet drivers"}, host.lines);
+        ASSERT_EQ(1u, host.boxes.size());
+        EXPECT_EQ(std::string("Could not run v2 ethernet driver installer") + kExit, host.boxes[0].text);
+        EXPECT_TRUE(host.waits.empty()) << "nothing to wait for";
+        EXPECT_EQ(1, host.closes);
+        EXPECT_EQ("5.70.100.0", FileVersionText(m_dir.File("EthDrv\\NxNtSp50.sys"))) << "the package was written";
+        EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+    }
+}
+
+namespace {
+
+struct RedirectionCalls
+{
+    int offCalls = 0;
+    int restoreCalls = 0;
+    void* restoredWith = nullptr;
+    bool offWorks = true;
+    bool restoreWorks = true;
+} g_redirection;
+
+BOOL WINAPI FakeRedirectionOff(PVOID* saved)
+{
+    ++g_redirection.offCalls;
+    *saved = &g_redirection;
+    return g_redirection.offWorks;
+}
+BOOL WINAPI FakeRedirectionRestore(PVOID saved)
+{
+    ++g_redirection.restoreCalls;
+    g_redirection.restoredWith = saved;
+    return g_redirection.restoreWorks;
+}
+
+}  // namespace
+
+TEST(RedirectionOff, TurnsOffOnceRestoresOnceAndRaisesTheTextOfTheCallThatFailed)
+{
+    const struct
+    {
+        bool offWorks, restoreWorks, restoreExplicitly;
+        const char* raised;
+        int restoreCalls;
+    } cases[] = {
+        {true, true, true, nullptr, 1},
+        {true, true, false, nullptr, 1},  // a failure leaves the block: restored all the same
+        {false, true, true, "off failed", 0},
+        {true, false, true, "restore failed", 1},
+    };
+    for (const auto& c : cases) {
+        g_redirection = {};
+        g_redirection.offWorks = c.offWorks;
+        g_redirection.restoreWorks = c.restoreWorks;
+        std::string raised;
+        try {
+            RedirectionOff off(FakeRedirectionOff, FakeRedirectionRestore, "off failed", "restore failed");
+            if (c.restoreExplicitly)
+                off.Restore();
+        } catch (const NRError& error) {
+            raised = error.Text();
+        }
+        EXPECT_EQ(c.raised ? c.raised : "", raised);
+        EXPECT_EQ(1, g_redirection.offCalls);
+        EXPECT_EQ(c.restoreCalls, g_redirection.restoreCalls);
+        if (c.restoreCalls) {
+            EXPECT_EQ(&g_redirection, g_redirection.restoredWith) << "the saved state goes back";
+        }
+    }
+    g_redirection = {};
+    RedirectionOff none(nullptr, nullptr, "off failed", "restore failed");
+    none.Restore();
+    EXPECT_EQ(0, g_redirection.offCalls + g_redirection.restoreCalls) << "32-bit Windows: nothing to call";
+}

@@ -1,0 +1,133 @@
+#include "DriverMachine.h"
+
+#include "TestSupport.h"
+#include "platform/Lookups.h"
+
+namespace testing_support {
+
+namespace {
+
+constexpr const char* kService = "NxNtSp50";
+
+// Stops the service if it runs and removes it; waits until the manager has let it go.
+void RemoveService()
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return;
+    if (SC_HANDLE service = OpenServiceA(manager, kService, SERVICE_ALL_ACCESS)) {
+        SERVICE_STATUS status = {};
+        if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+            for (int waited = 0; waited < 5000 && QueryServiceStatus(service, &status) &&
+                                 status.dwCurrentState != SERVICE_STOPPED;
+                 waited += 50)
+                Sleep(50);
+        }
+        DeleteService(service);
+        CloseServiceHandle(service);
+    }
+    for (int waited = 0; waited < 5000; waited += 50) {
+        SC_HANDLE service = OpenServiceA(manager, kService, SERVICE_QUERY_STATUS);
+        if (!service)
+            break;
+        CloseServiceHandle(service);
+        Sleep(50);
+    }
+    CloseServiceHandle(manager);
+}
+
+void RemoveFile(const std::string& path)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
+
+std::string DriverFolder()
+{
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\system32\\drivers\\";
+}
+
+std::string StandinFile(const std::string& relative) { return BuildFile("standins-out\\" + relative); }
+
+void RemoveInstalledDriver()
+{
+    RemoveService();
+    RemoveFile(DriverFolder() + "NxNtSp50.sys");
+    RemoveFile(DriverFolder() + "NxNtMp50.SYS");
+}
+
+bool PlaceDriverFile(const std::string& source, const std::string& name, bool readOnly)
+{
+    const std::string target = DriverFolder() + name;
+    RemoveFile(target);
+    if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
+        return false;
+    return !readOnly || SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+std::string FileVersionText(const std::string& path)
+{
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "missing";
+    FileVersion version;
+    if (!GetFileVersion(path, version))
+        return "";
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." + std::to_string(version.build) +
+           "." + std::to_string(version.revision);
+}
+
+bool ServiceRegistered(const char* name)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager)
+        return false;
+    SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_CONFIG);
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(manager);
+    return service != nullptr;
+}
+
+void SetAdministratorRights(bool granted)
+{
+    if (granted) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SECURITY", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS)
+            RegCloseKey(key);
+    } else {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SECURITY");
+    }
+}
+
+RunningDriverService::RunningDriverService()
+{
+    RemoveService();
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager)
+        return;
+    const std::string binary = "\"" + StandinFile("DriverServiceStandin.exe") + "\" " + kService;
+    SC_HANDLE service = CreateServiceA(manager, kService, "NxNtSp50 stand-in", SERVICE_ALL_ACCESS,
+                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                       binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (service) {
+        SERVICE_STATUS status = {};
+        if (StartServiceA(service, 0, nullptr)) {
+            for (int waited = 0; waited < 10000 && QueryServiceStatus(service, &status) &&
+                                 status.dwCurrentState != SERVICE_RUNNING;
+                 waited += 50)
+                Sleep(50);
+            m_running = status.dwCurrentState == SERVICE_RUNNING;
+        }
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+}
+
+RunningDriverService::~RunningDriverService() { RemoveService(); }
+
+}  // namespace testing_support

@@ -1,0 +1,43 @@
+#pragma once
+// The machine state the driver installation reads and leaves behind: the driver files in the
+// Windows driver folder, the NxNtSp50 service, administrator rights as Wine expresses them, and the
+// stand-ins of the driver vendor's components that the build makes.
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+// The Windows driver folder, with a final backslash.
+std::string DriverFolder();
+// A file the stand-in build made (standins/build-standins.sh), e.g. "package\\v2\\NxNtSp50.sys".
+std::string StandinFile(const std::string& relative);
+
+// No NxNtSp50 service and no driver files NxNtSp50.sys and NxNtMp50.SYS, read-only ones included.
+void RemoveInstalledDriver();
+// Copies `source` into the driver folder as `name`.
+bool PlaceDriverFile(const std::string& source, const std::string& name = "NxNtSp50.sys", bool readOnly = false);
+// "5.70.100.0"; "" when the file has no version; "missing" when there is no file.
+std::string FileVersionText(const std::string& path);
+bool ServiceRegistered(const char* name = "NxNtSp50");
+
+// Administrator rights as the installer tells them: whether HKLM\SECURITY can be opened.
+void SetAdministratorRights(bool granted);
+
+// The stand-in service program registered and running as NxNtSp50, stopped and removed when the
+// object goes.
+class RunningDriverService
+{
+public:
+    RunningDriverService();
+    ~RunningDriverService();
+    RunningDriverService(const RunningDriverService&) = delete;
+    RunningDriverService& operator=(const RunningDriverService&) = delete;
+
+    bool Running() const { return m_running; }
+
+private:
+    bool m_running = false;
+};
+
+}  // namespace testing_support
