@@ -1,10 +1,13 @@
 #!/bin/sh
 # Installs what is missing, builds both installers and runs the signed 64-bit one under Wine on a
 # demo prefix that holds a Nox Racing installation: on your display when DISPLAY is set (you answer
-# its boxes), otherwise on a virtual one (the script types the answers with xdotool). Two installs,
-# one per palette, then a test pass whose progress lines are copied to the clipboard. Prints the
-# install log and the clipboard, and leaves screenshots of the window and of every box in
-# build/demo/.
+# its boxes), otherwise on a virtual one (the script types the answers with xdotool). Two real
+# installations of the ethernet driver: as Windows 10 on the dark palette (the v2 path: the stand-in
+# protocol installer registers the service), then as Windows 7 on the light palette (the direct
+# path, with the stand-in W32N55.DLL in the installation folder); after each it prints the install
+# log, the driver file's version and the service as `sc query` shows it. Then a test pass whose
+# progress lines are copied to the clipboard. Leaves screenshots of the window and of every box in
+# build/demo/screenshots/.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -50,44 +53,78 @@ run_installer() {
   fi
   previous=0 number=1
   for key in "$@"; do
-    if ! box=$(wine_run 120 "$probe" dialog "$previous" 60000 | tr -d '\r'); then
-      echo "No box appeared; Wine's output is in $demo/wine-$name.log" >&2
-      kill "$installer_pid" 2>/dev/null || true
-      exit 1
-    fi
-    previous=$(echo "$box" | sed -n 1p)
-    text=$(echo "$box" | sed -n 3p)
-    buttons=$(echo "$box" | sed -n 4p)
-    if [ "$number" = 1 ]; then
-      # shellcheck disable=SC2086
-      shot "$shots/$name-window.png" $window
-    fi
-    # The box with its drop shadow.
-    read -r bx by bw bh <<EOF
+    answered=no
+    while [ "$answered" = no ]; do
+      if ! box=$(wine_run 120 "$probe" dialog "$previous" 60000 | tr -d '\r'); then
+        echo "No box appeared; Wine's output is in $demo/wine-$name.log" >&2
+        kill "$installer_pid" 2>/dev/null || true
+        exit 1
+      fi
+      previous=$(echo "$box" | sed -n 1p)
+      text=$(echo "$box" | sed -n 3p)
+      buttons=$(echo "$box" | sed -n 4p)
+      if [ "$number" = 1 ]; then
+        # shellcheck disable=SC2086
+        shot "$shots/$name-window.png" $window
+      fi
+      # The box with its drop shadow.
+      read -r bx by bw bh <<EOF
 $(echo "$box" | sed -n 2p)
 EOF
-    shot "$shots/$name-box-$number.png" $((bx - 8)) $((by - 8)) $((bw + 20)) $((bh + 20))
-    if [ -n "$on_user_display" ]; then
-      echo "box $number: \"$text\" [$buttons]: answer it in the window"
-    else
-      echo "box $number: \"$text\" [$buttons] <- $key"
-      xdotool key "$key"
-    fi
-    number=$((number + 1))
+      shot "$shots/$name-box-$number.png" $((bx - 8)) $((by - 8)) $((bw + 20)) $((bh + 20))
+      if [ -z "$buttons" ]; then
+        echo "box $number: the please-wait dialog, which closes by itself"
+      elif [ -n "$on_user_display" ]; then
+        echo "box $number: \"$text\" [$buttons]: answer it in the window"
+        answered=yes
+      else
+        echo "box $number: \"$text\" [$buttons] <- $key"
+        xdotool key "$key"
+        answered=yes
+      fi
+      number=$((number + 1))
+    done
   done
   code=0
   wait "$installer_pid" || code=$?
   echo "NoxSetup.exe ended with exit code $code"
 }
 
-run_installer 0 install-dark "" y Return
-run_installer 1 install-light "" y Return
+windows_dir="$WINEPREFIX/drive_c/windows"
+# No driver and no service yet.
+remove_driver() {
+  wine_run 60 sc delete NxNtSp50 >/dev/null 2>&1 || true
+  rm -f "$windows_dir/system32/drivers/NxNtSp50.sys" "$windows_dir/system32/drivers/NxNtMp50.SYS"
+  rm -rf "$tools_dir/EthDrv" "$tools_dir/W32N55.DLL"
+}
+set_windows_version() {
+  wine_run 60 reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$1" /f >/dev/null 2>&1
+}
+show_result() {  # driver file name
+  echo
+  echo "== The install log:"
+  log=$(ls -t "$tools_dir"/Install_log_*.txt | head -n 1)
+  echo "$log"
+  sed 's/^/  /' "$log"
+  echo "== The driver file C:\\windows\\system32\\drivers\\$1, version:" \
+    "$(wine_run 60 "$probe" version "C:\\windows\\system32\\drivers\\$1" | tr -d '\r')"
+  echo "== sc query NxNtSp50:"
+  wine_run 60 sc query NxNtSp50 | tr -d '\r' | sed '/^$/d; s/^/  /'
+}
+# The rights of an administrator: Wine grants them when the machine's security key can be opened.
+wine_run 60 reg add 'HKLM\SECURITY' /f >/dev/null 2>&1
+remove_driver
 
-echo
-echo "== The install log of the last run:"
-log=$(ls -t "$tools_dir"/Install_log_*.txt | head -n 1)
-echo "$log"
-sed 's/^/  /' "$log"
+set_windows_version win10
+run_installer 0 install-win10-dark "" y Return
+show_result NxNtSp50.sys
+
+remove_driver
+cp "$root/build/x86_64/standins-out/x64/W32N55.DLL" "$tools_dir/"
+set_windows_version win7
+run_installer 1 install-win7-light "" y Return
+show_result NxNtSp50.SYS
+set_windows_version win10
 
 wine_run 60 reg add 'HKCU\Software\Nox Racing' /v NEWGUI /t REG_DWORD /d 1 /f >/dev/null 2>&1
 run_installer 1 test-pass "test" c

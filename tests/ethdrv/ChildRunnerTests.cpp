@@ -135,7 +135,7 @@ TEST(ChildRunner, EndsALateChildAndTheRunningServerAndSaysSoWithTheWholeCommandL
     const std::string command = Writer("\"started\\n" + std::string(300, 'a') + "\" 1 60");
     RecordingHost host;
     Lines lines = {"left from before"};
-    const HANDLE handlesBefore = NextHandleValue();
+    const std::vector<HANDLE> handlesBefore = NextHandleValues();
     // The child is caught from outside while it runs, to see how it ends.
     HANDLE child = nullptr;
     std::thread watcher([&] {
@@ -156,21 +156,21 @@ TEST(ChildRunner, EndsALateChildAndTheRunningServerAndSaysSoWithTheWholeCommandL
     EXPECT_EQ(1u, childExit);
     EXPECT_TRUE(server.Wait(5000)) << "the server is ended too";
     EXPECT_EQ(1u, server.ExitCode());
-    EXPECT_EQ(handlesBefore, NextHandleValue()) << "every handle of the runner is closed, the server's too";
+    EXPECT_EQ(handlesBefore, NextHandleValues()) << "every handle of the runner is closed, the server's too";
 }
 
 TEST(ChildRunner, FailsWithoutALineWhenTheProgramDoesNotExistAndClosesEveryHandle)
 {
     RecordingHost host;
     Lines lines = {"kept"};
-    const HANDLE handlesBefore = NextHandleValue();
+    const std::vector<HANDLE> handlesBefore = NextHandleValues();
     EXPECT_FALSE(RunRedirectedChild(lines, "C:\\nowhere\\no-such-program.exe query", host));
     EXPECT_EQ(Lines{"kept"}, lines);
     EXPECT_TRUE(host.lines.empty());
-    EXPECT_EQ(handlesBefore, NextHandleValue());
+    EXPECT_EQ(handlesBefore, NextHandleValues());
 
     EXPECT_TRUE(RunRedirectedChild(lines, Writer("\"x\\n\""), host));
-    EXPECT_EQ(handlesBefore, NextHandleValue()) << "after a child that ended";
+    EXPECT_EQ(handlesBefore, NextHandleValues()) << "after a child that ended";
 }
 
 TEST(ChildRunner, GivesUpOnOutputThatAProcessLeftBehindKeepsOpenInsteadOfWaitingForIt)

@@ -3,7 +3,9 @@
 //   installer_probe dialog PREVIOUS TIMEOUT_MS   the next toolkit dialog of the installer other than
 //                                                PREVIOUS (a handle in hex, 0 for none): its handle,
 //                                                rectangle, text (line feeds as " | ") and buttons
+//                                                (none: the please-wait dialog, which asks nothing)
 //   installer_probe clipboard                    the clipboard's text
+//   installer_probe version PATH                 the file's version, or "no version"
 // Ends with 1 when there is nothing to report in time.
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "platform/Lookups.h"
 
 using namespace testing_support;
 
@@ -90,6 +93,16 @@ int main(int argc, char** argv)
         return Dialog(reinterpret_cast<HWND>(std::strtoull(argv[2], nullptr, 16)), std::strtoul(argv[3], nullptr, 10));
     if (command == "clipboard")
         return Clipboard();
-    std::fprintf(stderr, "usage: installer_probe window TIMEOUT_MS | dialog PREVIOUS TIMEOUT_MS | clipboard\n");
+    if (command == "version" && argc == 3) {
+        FileVersion version;
+        if (!GetFileVersion(argv[2], version)) {
+            std::printf("no version\n");
+            return 1;
+        }
+        std::printf("%u.%u.%u.%u\n", version.major, version.minor, version.build, version.revision);
+        return 0;
+    }
+    std::fprintf(stderr,
+                 "usage: installer_probe window TIMEOUT_MS | dialog PREVIOUS TIMEOUT_MS | clipboard | version PATH\n");
     return 2;
 }

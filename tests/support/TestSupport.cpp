@@ -275,15 +275,15 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* className)
     return search.found;
 }
 
-bool HasVisibleButton(HWND dialog)
+}  // namespace
+
+bool ToolkitDialogHasButtons(HWND dialog)
 {
     for (HWND button : ChildrenOfClass(dialog, "NRButton"))
         if (IsWindowVisible(button))
             return true;
     return false;
 }
-
-}  // namespace
 
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except)
 {
@@ -305,7 +305,7 @@ DialogAnswerer::DialogAnswerer(DWORD pid, std::vector<WPARAM> keys, DWORD timeou
               HWND dialog = WaitForToolkitDialog(pid, timeoutMs, previous);
               // A dialog without visible buttons (the please-wait dialog) asks nothing and closes
               // by itself: it is waited out, and the key kept for the next one.
-              while (dialog && !HasVisibleButton(dialog)) {
+              while (dialog && !ToolkitDialogHasButtons(dialog)) {
                   for (int waited = 0; IsWindow(dialog) && IsWindowVisible(dialog) && waited < 30000; waited += 20)
                       Sleep(20);
                   previous = dialog;
@@ -406,6 +406,16 @@ HANDLE NextHandleValue()
     HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     CloseHandle(probe);
     return probe;
+}
+
+std::vector<HANDLE> NextHandleValues(int count)
+{
+    std::vector<HANDLE> probes;
+    for (int i = 0; i < count; ++i)
+        probes.push_back(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    for (HANDLE probe : probes)
+        CloseHandle(probe);
+    return probes;
 }
 
 namespace {

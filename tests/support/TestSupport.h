@@ -100,6 +100,8 @@ HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except = nullptr);
 // What a toolkit message box says: its message pane's text.
 std::string ToolkitDialogText(HWND dialog);
+// Whether a toolkit dialog shows buttons: the please-wait dialog shows none and closes by itself.
+bool ToolkitDialogHasButtons(HWND dialog);
 // The captions of a toolkit dialog's buttons, left to right.
 std::vector<std::string> ToolkitDialogButtons(HWND dialog);
 
@@ -154,6 +156,9 @@ std::string CopyExecutable(const std::string& buildFileName, const TempDir& dir,
 // slot, so an operation that leaves a handle (file, key, snapshot, process) open moves it; one that
 // releases everything leaves it where it was. (Wine reports no handle or GUI object counts.)
 HANDLE NextHandleValue();
+// The values the next `count` handles get: a handle left open anywhere among them shows, also one
+// that an operation took after several others it closed.
+std::vector<HANDLE> NextHandleValues(int count = 32);
 
 // GDI objects this process holds, stock objects included: compare before and after. Read from the
 // process's GDI handle table, since Wine's GetGuiResources answers 0. -1 when there is no table.
