@@ -45,7 +45,9 @@ bool GetFileVersion(const std::string& path, FileVersion& version)
     return true;
 }
 
-bool FindServerProcess(DWORD& processId)
+bool FindServerProcess(DWORD& processId) { return FindProcessByName(kServerProcessName, processId); }
+
+bool FindProcessByName(const char* exeName, DWORD& processId)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
@@ -55,7 +57,7 @@ bool FindServerProcess(DWORD& processId)
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         if (_mbsicmp(reinterpret_cast<const unsigned char*>(entry.szExeFile),
-                     reinterpret_cast<const unsigned char*>(kServerProcessName)) == 0) {
+                     reinterpret_cast<const unsigned char*>(exeName)) == 0) {
             processId = entry.th32ProcessID;
             found = true;
             break;

@@ -25,6 +25,8 @@ bool GetFileVersion(const std::string& path, FileVersion& version);
 // The maker's network server program, found by its file name in any letter case.
 extern const char kServerProcessName[];  // "NoxNetServer.exe"
 bool FindServerProcess(DWORD& processId);
+// A running process whose executable has this file name, in any letter case.
+bool FindProcessByName(const char* exeName, DWORD& processId);
 
 // Local date and time as "YYYY<d>MM<d>DD<m>hh<t>mm<t>ss"; a separator of 0 is left out.
 // `time` is seconds since 1970-01-01 00:00 UTC; none means now. An empty text when the time lies

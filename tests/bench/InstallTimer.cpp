@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "DriverMachine.h"
 #include "TestSupport.h"
 #include "ethdrv/ChildRunner.h"
@@ -23,43 +24,6 @@
 using namespace testing_support;
 
 namespace {
-
-LARGE_INTEGER g_frequency;
-
-double Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(g_frequency.QuadPart);
-}
-
-struct DialogSearch
-{
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param)
-{
-    auto* search = reinterpret_cast<DialogSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    DWORD_PTR kind = 0;
-    if (pid == search->pid && IsWindowVisible(hwnd) &&
-        SendMessageTimeoutA(hwnd, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 2000, &kind) && kind == 1) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The installer's toolkit dialog on screen now, or null.
-HWND ShownDialog(DWORD pid)
-{
-    DialogSearch search = {pid, nullptr};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 struct Run
 {
@@ -87,7 +51,7 @@ bool TimeInstallation(const std::string& installer, Run& run)
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const double start = Now();
+    const double start = NowMs();
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     CloseHandle(process.hThread);
@@ -95,7 +59,7 @@ bool TimeInstallation(const std::string& installer, Run& run)
     // Waits for the next screen state; the time it was seen, or a negative value after 30 s.
     const auto waitFor = [&](auto seen) {
         for (;;) {
-            const double now = Now();
+            const double now = NowMs();
             if (seen())
                 return now;
             if (now - start > 30000 || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
@@ -104,14 +68,14 @@ bool TimeInstallation(const std::string& installer, Run& run)
         }
     };
     HWND dialog = nullptr;
-    const auto buttonBox = [&] { return (dialog = ShownDialog(process.dwProcessId)) && ToolkitDialogHasButtons(dialog); };
+    const auto buttonBox = [&] { return (dialog = ShownToolkitDialog(process.dwProcessId)) && ToolkitDialogHasButtons(dialog); };
     bool ok = false;
     const double consent = waitFor(buttonBox);
     if (consent >= 0) {
         PostMessageA(dialog, WM_KEYDOWN, 'Y', 0);
         HWND consentBox = dialog;
         const double waitShown = waitFor([&] {
-            dialog = ShownDialog(process.dwProcessId);
+            dialog = ShownToolkitDialog(process.dwProcessId);
             return dialog && dialog != consentBox;
         });
         HWND pleaseWait = dialog;
@@ -149,13 +113,6 @@ private:
     std::string m_directory;
 };
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -164,7 +121,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: install_timer RUNS INSTALLER\n");
         return 2;
     }
-    QueryPerformanceFrequency(&g_frequency);
     const int runs = std::max(1, std::atoi(argv[1]));
     std::string installer = argv[2];
     const std::string exeName = installer.substr(installer.find_last_of("\\/") + 1);
@@ -192,9 +148,9 @@ int main(int argc, char** argv)
     SilentHost host;
     for (int i = 0; i < runs; ++i) {
         std::vector<std::string> lines;
-        const double start = Now();
+        const double start = NowMs();
         RunRedirectedChild(lines, query, host);
-        queries.push_back(Now() - start);
+        queries.push_back(NowMs() - start);
     }
     std::printf("median: %.0f\n", Median(total));
     std::printf("steps: %.0f %.0f %.0f %.0f\n", Median(startup), Median(driverStep), Median(protocol), Median(finish));

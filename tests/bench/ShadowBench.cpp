@@ -9,18 +9,12 @@
 
 #include <vector>
 
+#include "BenchClock.h"
 #include "ui/dialogs/DropShadow.h"
 #include "ui/dialogs/ShadowImage.h"
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 }  // namespace
 
@@ -33,18 +27,18 @@ int main()
                                  nullptr, nullptr);
     NRDropShadow shadow;
     shadow.Create(owner);
-    double start = Now();
+    double start = NowMs();
     for (int i = 0; i < kRuns; ++i)
         shadow.Update(owner);
-    const double rebuild = (Now() - start) / kRuns;
+    const double rebuild = (NowMs() - start) / kRuns;
 
     std::vector<std::uint32_t> image(static_cast<std::size_t>(kWidth) * kHeight);
-    start = Now();
+    start = NowMs();
     for (int i = 0; i < kRuns; ++i) {
         std::fill(image.begin(), image.end(), 0u);
         MakeShadowImage(RectangleSpans(kWidth, kHeight), kWidth, shadow.Style(), image.data());
     }
-    const double imageOnly = (Now() - start) / kRuns;
+    const double imageOnly = (NowMs() - start) / kRuns;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -55,13 +49,13 @@ int main()
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    start = Now();
+    start = NowMs();
     for (int i = 0; i < kRuns; ++i) {
         auto* pixels = static_cast<volatile std::uint32_t*>(bits);
         for (int p = 0; p < kWidth * kHeight; ++p)
             pixels[p] = 0x96000000u + static_cast<std::uint32_t>(i);
     }
-    const double fill = (Now() - start) / kRuns;
+    const double fill = (NowMs() - start) / kRuns;
     DeleteObject(bitmap);
     DestroyWindow(owner);
     NRDropShadow::Shutdown();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchClock.h"
 #include "app/NoxSetupWnd.h"
 #include "platform/Registry.h"
 #include "platform/Signature.h"
@@ -18,14 +19,6 @@
 
 namespace {
 
-LARGE_INTEGER g_frequency;
-
-double Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(g_frequency.QuadPart);
-}
 
 // Milliseconds since this process was created, as the system counts it.
 double SinceProcessCreation()
@@ -42,10 +35,10 @@ double SinceProcessCreation()
 class StepTimer
 {
 public:
-    StepTimer() : m_last(Now()) {}
+    StepTimer() : m_last(NowMs()) {}
     void Step(const char* name)
     {
-        const double now = Now();
+        const double now = NowMs();
         std::printf("  %-44s %6.1f ms\n", name, now - m_last);
         m_last = now;
     }
@@ -59,7 +52,6 @@ private:
 int main(int argc, char** argv)
 {
     const double toMain = SinceProcessCreation();
-    QueryPerformanceFrequency(&g_frequency);
     if (argc < 2) {
         std::fprintf(stderr, "usage: startup_steps INSTALLER\n");
         return 2;

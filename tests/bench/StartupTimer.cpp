@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
+
 namespace {
 
 struct Search
@@ -120,12 +122,6 @@ double TimeToPaint(const std::string& program, const std::string& arguments, Unt
     return elapsed;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 }  // namespace
 

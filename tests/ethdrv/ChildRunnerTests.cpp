@@ -1,9 +1,6 @@
 // The child process runner: line splitting alone, then real console children under Wine.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <tlhelp32.h>
-
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,18 +46,8 @@ std::string Writer(const std::string& arguments) { return "\"" + BuildFile("chil
 // A process of this name opened for waiting and its exit code, or null.
 HANDLE OpenProcessByName(const char* name)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return nullptr;
-    HANDLE found = nullptr;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, name) == 0)
-            found = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return found;
+    DWORD id = 0;
+    return FindProcessByName(name, id) ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr;
 }
 
 bool ProcessRuns(DWORD id)

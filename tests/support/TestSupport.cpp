@@ -285,14 +285,19 @@ bool ToolkitDialogHasButtons(HWND dialog)
     return false;
 }
 
+HWND ShownToolkitDialog(DWORD pid, HWND except)
+{
+    DialogSearch search = {pid, except, nullptr};
+    EnumWindows(MatchToolkitDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except)
 {
     const DWORD start = GetTickCount();
     do {
-        DialogSearch search = {pid, except, nullptr};
-        EnumWindows(MatchToolkitDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        if (HWND found = ShownToolkitDialog(pid, except))
+            return found;
         Sleep(20);
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;

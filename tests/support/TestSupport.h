@@ -98,6 +98,8 @@ HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
 // A toolkit dialog of process `pid` (a visible top-level window that answers the window-kind query,
 // WM_USER, with 1), other than `except`; null when none shows in time.
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except = nullptr);
+// The same, on screen now, without waiting.
+HWND ShownToolkitDialog(DWORD pid, HWND except = nullptr);
 // What a toolkit message box says: its message pane's text.
 std::string ToolkitDialogText(HWND dialog);
 // Whether a toolkit dialog shows buttons: the please-wait dialog shows none and closes by itself.
