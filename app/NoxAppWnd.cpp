@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app/CopyDataCommand.h"
+#include "app/ErrorReport.h"
 #include "app/FrameGeometry.h"
+#include "platform/CrashReporter.h"
 #include "platform/Registry.h"
 #include "ui/dialogs/MessageBox.h"
 
@@ -29,6 +31,8 @@ void NoxAppWndBase::DeleteLater(std::unique_ptr<NRWindowImplRoot> object)
 
 void NoxAppWndBase::PostErrorReport(const std::string& area, int number)
 {
+    if (NRCrashReporter* reporter = NRCrashReporter::Active())
+        reporter->ReportRaised();
     m_pendingReports.push_back(std::make_unique<std::string>(area));
     PostMessage(WM_ERROR_REPORT, reinterpret_cast<WPARAM>(m_pendingReports.back()->c_str()), number);
 }
@@ -195,6 +199,11 @@ void NoxAppWndBase::StartNewInstance()
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }
+}
+
+LRESULT NoxAppWndBase::ShowErrorReport(const char* area, LPARAM number)
+{
+    return ShowErrorReportBox(Handle(), area, static_cast<long>(number));
 }
 
 LRESULT NoxAppWndBase::OnErrorReport(WPARAM area, LPARAM number)

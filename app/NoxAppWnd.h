@@ -82,7 +82,7 @@ protected:
     // Remembers where the window was, restored first if it is minimised or hidden, then destroys it.
     virtual void CloseMainWindow();
     // The on-screen error report for `area`; answers the message's result.
-    virtual LRESULT ShowErrorReport(const char* /*area*/, LPARAM /*number*/) { return 0; }
+    virtual LRESULT ShowErrorReport(const char* area, LPARAM number);
 
     // Redraws the window and all its children (invalidated and erased, painted by the message loop).
     void RedrawWindowAndChildren();

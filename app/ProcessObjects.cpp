@@ -6,7 +6,12 @@
 
 #include <cstdlib>
 
+#include "app/Version.h"
+#include "platform/CrashReporter.h"
 #include "platform/Registry.h"
+
+// First of all: whatever fails after this point leaves an error file.
+NRCrashReporter g_crashReporter({NOX_VERSION_MAJOR, NOX_VERSION_MINOR, NOX_VERSION_BUILD});
 
 namespace {
 

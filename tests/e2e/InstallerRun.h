@@ -18,6 +18,9 @@ public:
     InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments = "");
 
     testing_support::ChildProcess& Process() { return *m_child; }
+    // The folder of the installer's copy, and the copy's file name.
+    const testing_support::TempDir& Directory() const { return m_dir; }
+    const std::string& CopyName() const { return m_copyName; }
     // The installer window once start-up has finished with it, or null.
     HWND WaitForMainWindow();
     // A message box the installer shows, or null.

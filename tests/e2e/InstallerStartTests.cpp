@@ -155,3 +155,29 @@ TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
     EXPECT_EQ(0u, ReadUserDword("Software\\Nox Racing\\NoxSetup", "WindowPlacement", type));
     EXPECT_EQ(static_cast<DWORD>(REG_NONE), type);
 }
+
+TEST(InstallerStart, ACrashInTheInstallerLeavesAnErrorFileBesideItAndEndsWithTheFatalBox)
+{
+    InstallerRun run("NoxSetup.exe", "win10");
+    ASSERT_TRUE(run.WaitForMainWindow());
+    // A thread that starts at an address where nothing is: an access violation no handler takes.
+    HANDLE thread = CreateRemoteThread(run.Process().Handle(), nullptr, 0,
+                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr, 0, nullptr);
+    ASSERT_TRUE(thread);
+    CloseHandle(thread);
+    HWND box = WaitForProcessWindow(run.Process().Id(), "#32770", InstallerRun::kTimeoutMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(0u, MessageBoxText(box).find("*** Unhandled Exception!\n   ExpCode: 0xC0000005\n   ExpFlags: 0\n"))
+        << MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    run.WaitForExit();
+
+    const std::string base = run.CopyName().substr(0, run.CopyName().size() - 4) + " EXCEPTION ";
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(run.Directory().File(base + "*.txt").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    const std::string text = ReadWholeFile(run.Directory().File(found.cFileName));
+    EXPECT_EQ(0u, text.find("SoftwareVersion - 2.17.10\r\n\r\nExceptionCode - ACCESS VIOLATION\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("ExceptionInformation[1] - (10)\r\n")) << "the address it tried";
+}

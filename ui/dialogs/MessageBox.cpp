@@ -1,8 +1,13 @@
 #include "ui/dialogs/MessageBox.h"
 
 #include <algorithm>
+#include <exception>
 
+#include "platform/Error.h"
 #include "ui/controls/Control.h"
+#include "ui/theme/DrawContext.h"
+#include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
 
 namespace {
 
@@ -138,27 +143,76 @@ NRMessageBox::NRMessageBox(HWND owner, const std::string& text, int type)
 {
 }
 
+void NRMessageBox::MeasureTitle()
+{
+    m_titleText.SetSingleLine(true);
+    NRWindowDC dc(Handle());
+    NRDrawContext context(dc.Get());
+    // A title with a markup error shows what was parsed before it.
+    try {
+        m_titleText.Measure(context, m_title);
+    } catch (const NRError&) {
+    }
+    m_titleRect = {10, 3, m_titleText.MeasuredWidth() + 10, m_titleText.MeasuredHeight() + 3};
+}
+
 void NRMessageBox::OnCreate()
 {
     const SIZE row = CreateButtons();
     m_pane.Create(Handle(), RECT{0, 0, 0, 0});
     // Readable from outside, as a standard box's text is.
     m_pane.SetWindowText(m_text.c_str());
-    const int paneWidth = std::max<int>(row.cx, m_pane.MeasuredWidth());
+    const bool titled = !m_title.empty();
+    if (titled)
+        MeasureTitle();
+    const int titleHeight = m_titleRect.bottom - m_titleRect.top;
+    const int paneWidth = std::max<int>({row.cx, m_pane.MeasuredWidth(), m_titleText.MeasuredWidth()});
     const int width = paneWidth + 20;
-    const int height = row.cy + m_pane.MeasuredHeight() + 30;
+    const int height = row.cy + m_pane.MeasuredHeight() + 30 + (titled ? titleHeight + 6 : 0);
     SizeAndCentre(width, height);
     const RECT client = GetClientRect();
-    const int paneTop = 10;
+    const int paneTop = titled ? titleHeight + 16 : 10;
     ::SetWindowPos(m_pane.Handle(), nullptr, 10, paneTop, client.right - 20, client.bottom - row.cy - paneTop - 20,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceButtons(client.right, client.bottom, row);
+}
+
+void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
+{
+    NRDrawContext context(dc);
+    const RECT client = GetClientRect();
+    const int left = client.left, top = client.top, right = client.right;
+    PaintPanelBackground(context, left, top, right, client.bottom);
+    const bool active = IsActiveDialog();
+    const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + 6;
+    HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom, context.Colour(active ? 16 : 20),
+                       context.Colour(active ? 13 : 21));
+    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(active ? 18 : 12)));
+    NRSelection selection(context.Dc(), pen.Get());
+    MoveToEx(context.Dc(), left, bandBottom, nullptr);
+    LineTo(context.Dc(), right, bandBottom);
 }
 
 bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (message == WM_CREATE) {
         OnCreate();
+        result = 0;
+        return true;
+    }
+    if (message == WM_ERASEBKGND && !m_title.empty()) {
+        PaintBackgroundWithTitle(reinterpret_cast<HDC>(wParam));
+        result = 1;
+        return true;
+    }
+    if (message == WM_PAINT && !m_title.empty()) {
+        NRPaintCycle cycle(Handle());
+        NRDrawContext context(cycle.Dc());
+        try {
+            m_titleText.Layout(context, m_titleRect.left, m_titleRect.top, m_titleRect.right, m_titleRect.bottom);
+        } catch (const std::exception&) {
+            // Drawing reads what measuring accepted; nothing is left to report here.
+        }
         result = 0;
         return true;
     }

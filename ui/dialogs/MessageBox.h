@@ -18,6 +18,7 @@
 #include "ui/controls/Button.h"
 #include "ui/controls/ScrollableRichText.h"
 #include "ui/dialogs/Dialog.h"
+#include "ui/text/RichText.h"
 
 class NRMessageBoxButtons : public TNRDialog<NRMessageBoxButtons>
 {
@@ -56,13 +57,24 @@ class NRMessageBox : public NRMessageBoxButtons
 public:
     NRMessageBox(HWND owner, const std::string& text, int type);
 
+    // A title (rich-text markup, one line) in a band above the message; set before the box runs.
+    void SetTitle(const std::string& title) { m_title = title; }
+    // Where the title is drawn; empty without a title.
+    RECT TitleRect() const { return m_titleRect; }
+
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     NRScrollableRichText& Pane() { return m_pane; }
 
 private:
     void OnCreate();
+    void MeasureTitle();
+    // The panel, with the title band over its top when there is a title.
+    void PaintBackgroundWithTitle(HDC dc);
 
     std::string m_text;
+    std::string m_title;
+    NRRichText m_titleText;
+    RECT m_titleRect = {0, 0, 0, 0};
     NRScrollableRichText m_pane;
 };

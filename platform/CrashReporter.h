@@ -1,0 +1,74 @@
+#pragma once
+// The process-wide safety net: an exception that escapes every handler leaves a plain-text error
+// file next to the program ("<program> EXCEPTION <date time>.txt") and ends the process with the
+// system's fatal-error box; a stack overflow is reported from a reserved stack. The count of
+// pending on-screen error reports lives here too; the report box itself belongs to the window.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+struct CrashVersion
+{
+    unsigned major;
+    unsigned minor;
+    unsigned build;
+};
+
+// Values a program may set to have them printed into every error file.
+struct CrashDiagnostics
+{
+    std::string text;  // "DebugErrorT", printed only when not empty
+    std::int32_t numbers[4] = {0, 0, 0, 0};
+};
+
+// The file's text for an exception record and the records it chains to ("\n" line ends).
+std::string FormatCrashReport(const EXCEPTION_RECORD& record, const CrashVersion& version,
+                              const CrashDiagnostics& diagnostics);
+// "ACCESS VIOLATION" and the like, or "UNKNOWN (XXXXXXXX)".
+std::string ExceptionCodeName(DWORD code);
+// The fatal box's text, in a buffer of its own (no memory is taken), cut to what it holds.
+constexpr std::size_t kFatalTextSize = 500;
+void FormatFatalExitText(const EXCEPTION_RECORD& record, char (&text)[kFatalTextSize]);
+// `programPath` without its extension, then " <caption> <stamp>".
+std::string CrashFileBase(const std::string& programPath, const char* caption, const std::string& stamp);
+
+class NRCrashReporter
+{
+public:
+    static constexpr std::size_t kEmergencyStackBytes = 131072;
+
+    // Installs the unhandled-exception filter; the last reporter made is the one that reports.
+    explicit NRCrashReporter(const CrashVersion& version);
+    ~NRCrashReporter();
+    NRCrashReporter(const NRCrashReporter&) = delete;
+    NRCrashReporter& operator=(const NRCrashReporter&) = delete;
+
+    // The reporter whose filter is installed, or null.
+    static NRCrashReporter* Active();
+
+    void SetDiagnostics(const CrashDiagnostics& diagnostics);
+
+    // An on-screen report is on its way (raised) or has been shown and closed.
+    void ReportRaised();
+    void ReportShown();
+    std::int32_t PendingReports();
+
+    // Writes the error file for `record` beside `programPath` under the first free name: the base
+    // name + ".txt", else " (1).txt", " (2).txt" and so on. The file's path, or "" when none could be
+    // created.
+    std::string WriteErrorFile(const EXCEPTION_RECORD& record, const std::string& programPath,
+                               const std::string& stamp) const;
+
+    // What the filter does once it runs on a usable stack: the error file, then the fatal box,
+    // which ends the process.
+    [[noreturn]] void ReportAndExit(const EXCEPTION_POINTERS& pointers) const;
+
+private:
+    CRITICAL_SECTION m_lock;
+    std::int32_t m_pendingReports = 0;
+    CrashDiagnostics m_diagnostics;
+    CrashVersion m_version;
+    LPTOP_LEVEL_EXCEPTION_FILTER m_previousFilter = nullptr;
+    void* m_stackOverflowHandler = nullptr;
+};

@@ -1,0 +1,58 @@
+// A program that crashes on purpose, with the crash reporter installed as the installer installs it:
+//   crasher access | chained | noparams | unknown | stack
+// access: writes through a null pointer; chained: raises an exception whose record chains to a
+// second; noparams: integer division by zero raised with no parameters; unknown: a code of no name
+// with two parameters; stack: recursion until the stack is gone.
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/Version.h"
+#include "platform/CrashReporter.h"
+
+extern "C" NTSYSAPI VOID NTAPI RtlRaiseException(PEXCEPTION_RECORD record);
+
+namespace {
+
+NRCrashReporter g_crashReporter({NOX_VERSION_MAJOR, NOX_VERSION_MINOR, NOX_VERSION_BUILD});
+
+volatile bool g_deeper = true;
+
+int Recurse(int depth)
+{
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return g_deeper ? Recurse(depth + 1) + frame[0] : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const char* mode = argc > 1 ? argv[1] : "";
+    if (std::strcmp(mode, "access") == 0) {
+        *static_cast<volatile int*>(nullptr) = 1;
+    } else if (std::strcmp(mode, "chained") == 0) {
+        EXCEPTION_RECORD inner = {};
+        inner.ExceptionCode = 0xC0000005;
+        inner.ExceptionAddress = reinterpret_cast<void*>(0x1234);
+        inner.NumberParameters = 2;
+        inner.ExceptionInformation[0] = 0;
+        inner.ExceptionInformation[1] = 0xDEAD;
+        EXCEPTION_RECORD outer = {};
+        outer.ExceptionCode = 0xC0000025;
+        outer.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
+        outer.ExceptionRecord = &inner;
+        outer.NumberParameters = 1;
+        outer.ExceptionInformation[0] = 0x42;
+        RtlRaiseException(&outer);
+    } else if (std::strcmp(mode, "noparams") == 0) {
+        RaiseException(0xC0000094, 0, 0, nullptr);
+    } else if (std::strcmp(mode, "unknown") == 0) {
+        const ULONG_PTR parameters[] = {0xAB, 0xCD};
+        RaiseException(0xE0001234, 0, 2, parameters);
+    } else if (std::strcmp(mode, "stack") == 0) {
+        return Recurse(0);
+    }
+    return 0;
+}
