@@ -1,4 +1,9 @@
-# Authenticode signing with osslsigncode.
+# Authenticode signing with osslsigncode: a SHA-1 primary signature (Windows XP verifies no other)
+# and a nested SHA-256 one (Windows 7 and later distrust new SHA-1-only signatures), both by the same
+# certificate (cmake/sign.sh).
+#
+# NOX_SIGN_TIMESTAMP_URL (environment or CMake option) names an RFC 3161 time-stamping authority;
+# with it both signatures are time-stamped and stay valid after the certificate expires.
 #
 # A real certificate comes from NOX_SIGN_PKCS12 (a PKCS#12 file) with its password in the file named by
 # NOX_SIGN_PASSWORD_FILE or, at build time, in the environment variable NOX_SIGN_PASSWORD. Without one,
@@ -6,6 +11,9 @@
 
 set(NOX_SIGN_PKCS12 "$ENV{NOX_SIGN_PKCS12}" CACHE FILEPATH "PKCS#12 certificate that signs the installer")
 set(NOX_SIGN_PASSWORD_FILE "$ENV{NOX_SIGN_PASSWORD_FILE}" CACHE FILEPATH "File holding the certificate's password")
+
+set(NOX_SIGN_TIMESTAMP_URL "$ENV{NOX_SIGN_TIMESTAMP_URL}" CACHE STRING
+  "RFC 3161 time-stamping authority for both signatures; empty for none")
 
 find_program(NOX_OSSLSIGNCODE osslsigncode REQUIRED)
 find_program(NOX_OPENSSL openssl REQUIRED)
@@ -40,7 +48,8 @@ endif()
 function(nox_sign_file name input output pfx passfile)
   add_custom_command(
     OUTPUT ${output}
-    COMMAND ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${input} ${output} ${pfx} "${passfile}"
+    COMMAND ${CMAKE_COMMAND} -E env NOX_SIGN_TIMESTAMP_URL=${NOX_SIGN_TIMESTAMP_URL}
+            ${CMAKE_SOURCE_DIR}/cmake/sign.sh ${input} ${output} ${pfx} "${passfile}"
     DEPENDS ${input} ${pfx} ${passfile} ${CMAKE_SOURCE_DIR}/cmake/sign.sh
     COMMENT "Signing ${output}"
     VERBATIM)

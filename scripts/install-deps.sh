@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, skipping what is already there.
 set -eu
 packages="cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xdotool
-  x11-utils imagemagick osslsigncode openssl googletest procps tzdata fonts-wine clang libclang-rt-14-dev"
+  x11-utils imagemagick osslsigncode openssl python3 googletest procps tzdata fonts-wine clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

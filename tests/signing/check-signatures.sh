@@ -1,0 +1,35 @@
+#!/bin/sh
+# check-signatures.sh EXE PFX PASSFILE [TSA_CA]
+# Passes when EXE carries exactly two Authenticode signatures by the certificate in PFX, both
+# verifying: the primary with a SHA-1 digest and a nested one with SHA-256. Given TSA_CA (the
+# time-stamping authority's CA), both must also carry a time stamp that verifies against it.
+set -eu
+exe=$1 pfx=$2 passfile=$3 tsa_ca=${4:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+openssl pkcs12 -in "$pfx" -passin "file:$passfile" -nokeys -clcerts -out "$work/signer.pem" 2>/dev/null
+subject=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt compat | sed 's/^subject=//')
+
+if [ -n "$tsa_ca" ]; then
+  osslsigncode verify -CAfile "$work/signer.pem" -TSA-CAfile "$tsa_ca" -in "$exe" >"$work/verify" 2>&1 || true
+else
+  osslsigncode verify -CAfile "$work/signer.pem" -ignore-timestamp -in "$exe" >"$work/verify" 2>&1 || true
+fi
+
+fail() {
+  echo "$exe: $1" >&2
+  sed 's/^/  /' "$work/verify" >&2
+  exit 1
+}
+grep -q '^Number of verified signatures: 2$' "$work/verify" || fail "not exactly two signatures"
+[ "$(grep -c '^Signature verification: ok$' "$work/verify")" = 2 ] &&
+  ! grep -q '^Signature verification: failed' "$work/verify" || fail "not both signatures verify"
+digests=$(sed -n 's/^Message digest algorithm  : //p' "$work/verify" | tr '\n' ' ')
+[ "$digests" = "SHA1 SHA256 " ] || fail "digests are '$digests', not the SHA-1 primary and the nested SHA-256"
+[ "$(grep -c '^Signature Index: 0  (Primary Signature)' "$work/verify")" = 1 ] || fail "no primary signature"
+[ "$(grep -c "Subject: $subject\$" "$work/verify")" -ge 2 ] || fail "not both signed by $subject"
+if [ -n "$tsa_ca" ]; then
+  [ "$(grep -c '^Timestamp Server Signature verification: ok' "$work/verify")" = 2 ] ||
+    fail "not both signatures carry a time stamp that verifies"
+fi
+echo "$exe: SHA-1 primary and nested SHA-256 signature by $subject${tsa_ca:+, both time-stamped}"

@@ -1,0 +1,50 @@
+#!/bin/sh
+# signing-test.sh CASE SOURCE_DIR INSTALLER UNSIGNED PFX PASSFILE
+# The build's signatures, checked as a file (no Wine):
+#   dual        INSTALLER carries a SHA-1 primary and a nested SHA-256 signature by the PFX's signer
+#   damaged     a changed byte of content, or of the nested signature alone, fails the check
+#   timestamp   UNSIGNED signed by cmake/sign.sh with a time-stamping authority started here on the
+#               loopback address: both signatures carry a time stamp that verifies
+set -eu
+case=$1 source=$2 installer=$3 unsigned=$4 pfx=$5 passfile=$6
+check="$source/tests/signing/check-signatures.sh"
+work=$(mktemp -d)
+tsa_pid=""
+cleanup() {
+  [ -n "$tsa_pid" ] && kill "$tsa_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+case $case in
+dual)
+  "$check" "$installer" "$pfx" "$passfile"
+  ;;
+damaged)
+  sh "$source/cmake/tamper.sh" "$installer" "$work/content.exe"
+  python3 "$source/tests/signing/damage-nested-signature.py" "$installer" "$work/nested.exe"
+  for damaged in content nested; do
+    if "$check" "$work/$damaged.exe" "$pfx" "$passfile" >/dev/null 2>&1; then
+      echo "a file with damaged $damaged passed the check" >&2
+      exit 1
+    fi
+    echo "damaged $damaged: refused"
+  done
+  ;;
+timestamp)
+  python3 "$source/tests/signing/local_tsa.py" "$work/tsa" &
+  tsa_pid=$!
+  for _ in $(seq 100); do
+    [ -f "$work/tsa/ready" ] && break
+    sleep 0.1
+  done
+  [ -f "$work/tsa/ready" ] || { echo "the local time-stamping authority did not start" >&2; exit 1; }
+  NOX_SIGN_TIMESTAMP_URL=$(sed -n 1p "$work/tsa/ready") sh "$source/cmake/sign.sh" "$unsigned" "$work/stamped.exe" \
+    "$pfx" "$passfile"
+  "$check" "$work/stamped.exe" "$pfx" "$passfile" "$(sed -n 2p "$work/tsa/ready")"
+  ;;
+*)
+  echo "unknown case $case" >&2
+  exit 2
+  ;;
+esac
