@@ -18,8 +18,11 @@ CXX64=${NOX_CXX64:-x86_64-w64-mingw32-g++-posix}
 CXX32=${NOX_CXX32:-i686-w64-mingw32-g++-posix}
 WINDRES64=${NOX_WINDRES64:-x86_64-w64-mingw32-windres}
 WINDRES32=${NOX_WINDRES32:-i686-w64-mingw32-windres}
-# A static runtime, so no stand-in needs a MinGW DLL beside it.
-CXXFLAGS="-std=c++17 -Os -s -static -Wall -Wextra"
+# A static runtime, so no stand-in needs a MinGW DLL beside it; no link time stamp, so that the
+# installer that carries them builds byte for byte the same each time.
+CXXFLAGS="-std=c++17 -Os -s -static -Wall -Wextra -Wl,--no-insert-timestamp"
+# The linker would derive a DLL's base address from its (temporary, random) file name.
+DLL_LINK_FLAGS="-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base"
 
 SOURCES=$(cd "$(dirname "$0")" && pwd)
 OUTDIR=$1
@@ -53,7 +56,8 @@ driver_image() {
     name=$1 target=$2
     shift 2
     version_resource "$WINDRES64" "$WORK/$name.res.o" "$@"
-    "$CXX64" -Os -s -shared -nostdlib -Wl,-e,0 -Wl,--subsystem,native \
+    # shellcheck disable=SC2086 # DLL_LINK_FLAGS is split into its flags on purpose
+    "$CXX64" -Os -s -shared -nostdlib -Wl,-e,0 -Wl,--subsystem,native $DLL_LINK_FLAGS \
         -o "$WORK/$name" "$WORK/$name.res.o"
     place "$WORK/$name" "$target"
 }
@@ -65,7 +69,7 @@ ndis_library() {
     cxx=$1 windres=$2 name=$3 target=$4
     version_resource "$windres" "$WORK/$name.res.o" 5 70 100 0 "NDIS library stand-in" VFT_DLL
     # shellcheck disable=SC2086 # CXXFLAGS is split into its flags on purpose
-    "$cxx" $CXXFLAGS -shared -Wl,--enable-stdcall-fixup,--kill-at -o "$WORK/$name" \
+    "$cxx" $CXXFLAGS $DLL_LINK_FLAGS -shared -Wl,--enable-stdcall-fixup,--kill-at -o "$WORK/$name" \
         "$SOURCES/NdisLibrary.cpp" "$SOURCES/NdisLibrary.def" "$WORK/$name.res.o"
     place "$WORK/$name" "$target"
 }

@@ -22,8 +22,10 @@ fail() {
   exit 1
 }
 grep -q '^Number of verified signatures: 2$' "$work/verify" || fail "not exactly two signatures"
-[ "$(grep -c '^Signature verification: ok$' "$work/verify")" = 2 ] &&
-  ! grep -q '^Signature verification: failed' "$work/verify" || fail "not both signatures verify"
+if [ "$(grep -c '^Signature verification: ok$' "$work/verify")" != 2 ] ||
+  grep -q '^Signature verification: failed' "$work/verify"; then
+  fail "not both signatures verify"
+fi
 digests=$(sed -n 's/^Message digest algorithm  : //p' "$work/verify" | tr '\n' ' ')
 [ "$digests" = "SHA1 SHA256 " ] || fail "digests are '$digests', not the SHA-1 primary and the nested SHA-256"
 [ "$(grep -c '^Signature Index: 0  (Primary Signature)' "$work/verify")" = 1 ] || fail "no primary signature"
