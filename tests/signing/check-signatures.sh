@@ -1,20 +1,29 @@
 #!/bin/sh
-# check-signatures.sh EXE PFX PASSFILE [TSA_CA]
+# check-signatures.sh EXE PFX PASSFILE [TSA_CA [CA_FILE]]
 # Passes when EXE carries exactly two Authenticode signatures by the certificate in PFX, both
 # verifying: the primary with a SHA-1 digest and a nested one with SHA-256. Given TSA_CA (the
-# time-stamping authority's CA), both must also carry a time stamp that verifies against it.
+# time-stamping authority's CA, or "system" for the system's CA bundle), both must also carry a time
+# stamp that verifies against it. The signer's chain is checked against CA_FILE, "system", or by
+# default the PFX's own certificate (a self-signed development certificate).
 set -eu
-exe=$1 pfx=$2 passfile=$3 tsa_ca=${4:-}
+exe=$1 pfx=$2 passfile=$3 tsa_ca=${4:-} ca_file=${5:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 openssl pkcs12 -in "$pfx" -passin "file:$passfile" -nokeys -clcerts -out "$work/signer.pem" 2>/dev/null
 subject=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt compat | sed 's/^subject=//')
 
-if [ -n "$tsa_ca" ]; then
-  osslsigncode verify -CAfile "$work/signer.pem" -TSA-CAfile "$tsa_ca" -in "$exe" >"$work/verify" 2>&1 || true
-else
-  osslsigncode verify -CAfile "$work/signer.pem" -ignore-timestamp -in "$exe" >"$work/verify" 2>&1 || true
-fi
+set -- -in "$exe"
+case $ca_file in
+"") set -- "$@" -CAfile "$work/signer.pem" ;;
+system) ;;
+*) set -- "$@" -CAfile "$ca_file" ;;
+esac
+case $tsa_ca in
+"") set -- "$@" -ignore-timestamp ;;
+system) ;;
+*) set -- "$@" -TSA-CAfile "$tsa_ca" ;;
+esac
+osslsigncode verify "$@" >"$work/verify" 2>&1 || true
 
 fail() {
   echo "$exe: $1" >&2

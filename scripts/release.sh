@@ -1,0 +1,120 @@
+#!/bin/sh
+# Builds the shipped 32-bit installer from a clean tree in a fresh build folder, signs it twice (SHA-1
+# primary, nested SHA-256) and time-stamps both signatures, verifies the result with osslsigncode,
+# and writes into dist/: the installer, its SHA-256 sum and RELEASE.txt (version, commit, signer,
+# digests).
+#
+#   scripts/release.sh              the real release: needs NOX_SIGN_PKCS12 with NOX_SIGN_PASSWORD_FILE
+#                                   (or NOX_SIGN_PASSWORD) and NOX_SIGN_TIMESTAMP_URL
+#   scripts/release.sh --dry-run    the same with the development certificate and a time-stamping
+#                                   authority started on the loopback address; a tree with uncommitted
+#                                   changes is allowed and said so
+# Options: --dist DIR (default dist/), --build DIR (default build/release or build/release-dry-run).
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+dry_run=no
+dist="$root/dist"
+build=""
+while [ $# -gt 0 ]; do
+  case $1 in
+  --dry-run) dry_run=yes ;;
+  --dist) dist=$2; shift ;;
+  --build) build=$2; shift ;;
+  *) echo "usage: scripts/release.sh [--dry-run] [--dist DIR] [--build DIR]" >&2; exit 2 ;;
+  esac
+  shift
+done
+[ -n "$build" ] || build="$root/build/release$([ "$dry_run" = yes ] && echo -dry-run)"
+
+refuse() {
+  echo "release: $1" >&2
+  exit 1
+}
+
+if commit=$(git rev-parse HEAD 2>/dev/null); then
+  changes=$(git status --porcelain --untracked-files=normal)
+  # Tools that stamp dates into what they make take the commit's time.
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+  export SOURCE_DATE_EPOCH
+else
+  [ "$dry_run" = yes ] || refuse "not a git checkout: a release names its commit"
+  commit="unknown (not a git checkout)" changes=""
+fi
+if [ -n "$changes" ] && [ "$dry_run" = no ]; then
+  refuse "the tree has uncommitted changes; a release is built from a clean tree"
+fi
+
+tsa_pid=""
+work=$(mktemp -d)
+cleanup() {
+  [ -n "$tsa_pid" ] && kill "$tsa_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ "$dry_run" = yes ]; then
+  # The development certificate the build makes, and a throw-away time-stamping authority.
+  unset NOX_SIGN_PKCS12 NOX_SIGN_PASSWORD_FILE NOX_SIGN_PASSWORD
+  python3 "$root/tests/signing/local_tsa.py" "$work/tsa" &
+  tsa_pid=$!
+  for _ in $(seq 100); do
+    [ -f "$work/tsa/ready" ] && break
+    sleep 0.1
+  done
+  [ -f "$work/tsa/ready" ] || refuse "the local time-stamping authority did not start"
+  NOX_SIGN_TIMESTAMP_URL=$(sed -n 1p "$work/tsa/ready")
+  tsa_ca=$(sed -n 2p "$work/tsa/ready")
+  ca_file=""
+else
+  [ -n "${NOX_SIGN_PKCS12:-}" ] || refuse "NOX_SIGN_PKCS12 names no certificate (or use --dry-run)"
+  [ -f "$NOX_SIGN_PKCS12" ] || refuse "the certificate $NOX_SIGN_PKCS12 does not exist"
+  [ -n "${NOX_SIGN_PASSWORD_FILE:-}${NOX_SIGN_PASSWORD:-}" ] ||
+    refuse "neither NOX_SIGN_PASSWORD_FILE nor NOX_SIGN_PASSWORD gives the certificate's password"
+  [ -n "${NOX_SIGN_TIMESTAMP_URL:-}" ] || refuse "NOX_SIGN_TIMESTAMP_URL names no time-stamping authority"
+  # A certificate from a public CA, and that CA's time stamps: both checked against the system's CAs.
+  tsa_ca=system
+  ca_file=system
+fi
+export NOX_SIGN_TIMESTAMP_URL
+
+scripts/install-deps.sh
+[ "$dry_run" = yes ] || rm -rf "$build"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
+  -DNOX_SIGN_PKCS12="${NOX_SIGN_PKCS12:-}" -DNOX_SIGN_PASSWORD_FILE="${NOX_SIGN_PASSWORD_FILE:-}" \
+  -DNOX_SIGN_TIMESTAMP_URL="$NOX_SIGN_TIMESTAMP_URL" >/dev/null
+# The signed file is made afresh, so that it carries this run's time stamps.
+rm -f "$build/NoxSetup.exe"
+cmake --build "$build" --target NoxSetup -j "$(nproc)" >/dev/null
+
+pfx=${NOX_SIGN_PKCS12:-$build/signing/maker-dev.pfx}
+passfile=${NOX_SIGN_PASSWORD_FILE:-}
+[ -n "$passfile" ] || [ -n "${NOX_SIGN_PASSWORD:-}" ] || passfile="$build/signing/maker-dev.pass"
+if [ -z "$passfile" ]; then
+  passfile="$work/password"
+  (umask 077 && printf '%s' "$NOX_SIGN_PASSWORD" >"$passfile")
+fi
+tests/signing/check-signatures.sh "$build/NoxSetup.exe" "$pfx" "$passfile" "$tsa_ca" "$ca_file" >/dev/null ||
+  refuse "the signed installer does not verify"
+
+mkdir -p "$dist"
+cp -f "$build/NoxSetup.exe" "$dist/NoxSetup.exe"
+(cd "$dist" && sha256sum NoxSetup.exe >NoxSetup.exe.sha256)
+
+version=$(awk '/^#define NOX_VERSION_(MAJOR|MINOR|BUILD) / { v = v (v ? "." : "") $3 } END { print v }' app/Version.h)
+osslsigncode verify -in "$dist/NoxSetup.exe" -ignore-timestamp >"$work/verify" 2>&1 || true
+signer=$(sed -n 's/^[[:space:]]*Subject: //p' "$work/verify" | head -n 1)
+digests=$(sed -n 's/^Calculated message digest : //p' "$work/verify" | tr -d ' ')
+stamps=$(osslsigncode verify -in "$dist/NoxSetup.exe" -ignore-timestamp 2>/dev/null |
+  sed -n 's/^[[:space:]]*Timestamp time: //p' | paste -sd ';' | sed 's/;/, /g')
+{
+  echo "NoxSetup $version$([ "$dry_run" = yes ] && echo ' - DRY RUN, development certificate, local time stamps')"
+  echo "Commit:    $commit$([ -n "$changes" ] && echo ' (with uncommitted changes)')"
+  echo "Signer:    $signer"
+  echo "Signature: SHA-1 primary, file digest $(echo "$digests" | sed -n 1p)"
+  echo "Signature: SHA-256 nested, file digest $(echo "$digests" | sed -n 2p)"
+  echo "Stamped:   ${stamps:-no time stamp shown}"
+  echo "SHA-256:   $(cut -d' ' -f1 "$dist/NoxSetup.exe.sha256")  NoxSetup.exe"
+} >"$dist/RELEASE.txt"
+cat "$dist/RELEASE.txt"
