@@ -57,15 +57,10 @@ trap cleanup EXIT
 if [ "$dry_run" = yes ]; then
   # The development certificate the build makes, and a throw-away time-stamping authority.
   unset NOX_SIGN_PKCS12 NOX_SIGN_PASSWORD_FILE NOX_SIGN_PASSWORD
-  python3 "$root/tests/signing/local_tsa.py" "$work/tsa" &
-  tsa_pid=$!
-  for _ in $(seq 100); do
-    [ -f "$work/tsa/ready" ] && break
-    sleep 0.1
-  done
-  [ -f "$work/tsa/ready" ] || refuse "the local time-stamping authority did not start"
-  NOX_SIGN_TIMESTAMP_URL=$(sed -n 1p "$work/tsa/ready")
-  tsa_ca=$(sed -n 2p "$work/tsa/ready")
+  . "$root/tests/signing/local-tsa.sh"
+  start_local_tsa "$root" "$work/tsa" || refuse "the local time-stamping authority did not start"
+  NOX_SIGN_TIMESTAMP_URL=$tsa_url
+  tsa_ca=$tsa_ca_file
   ca_file=""
 else
   [ -n "${NOX_SIGN_PKCS12:-}" ] || refuse "NOX_SIGN_PKCS12 names no certificate (or use --dry-run)"

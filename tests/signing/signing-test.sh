@@ -32,16 +32,10 @@ damaged)
   done
   ;;
 timestamp)
-  python3 "$source/tests/signing/local_tsa.py" "$work/tsa" &
-  tsa_pid=$!
-  for _ in $(seq 100); do
-    [ -f "$work/tsa/ready" ] && break
-    sleep 0.1
-  done
-  [ -f "$work/tsa/ready" ] || { echo "the local time-stamping authority did not start" >&2; exit 1; }
-  NOX_SIGN_TIMESTAMP_URL=$(sed -n 1p "$work/tsa/ready") sh "$source/cmake/sign.sh" "$unsigned" "$work/stamped.exe" \
-    "$pfx" "$passfile"
-  "$check" "$work/stamped.exe" "$pfx" "$passfile" "$(sed -n 2p "$work/tsa/ready")"
+  . "$source/tests/signing/local-tsa.sh"
+  start_local_tsa "$source" "$work/tsa" || { echo "the local time-stamping authority did not start" >&2; exit 1; }
+  NOX_SIGN_TIMESTAMP_URL=$tsa_url sh "$source/cmake/sign.sh" "$unsigned" "$work/stamped.exe" "$pfx" "$passfile"
+  "$check" "$work/stamped.exe" "$pfx" "$passfile" "$tsa_ca_file"
   ;;
 *)
   echo "unknown case $case" >&2
