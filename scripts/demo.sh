@@ -94,7 +94,8 @@ windows_dir="$WINEPREFIX/drive_c/windows"
 # No driver and no service yet.
 remove_driver() {
   wine_run 60 sc delete NxNtSp50 >/dev/null 2>&1 || true
-  rm -f "$windows_dir/system32/drivers/NxNtSp50.sys" "$windows_dir/system32/drivers/NxNtMp50.SYS"
+  # Windows names files without regard to case; their Unix names keep the case they were given.
+  find "$windows_dir/system32/drivers" -maxdepth 1 \( -iname NxNtSp50.sys -o -iname NxNtMp50.sys \) -delete
   rm -rf "$tools_dir/EthDrv" "$tools_dir/W32N55.DLL"
 }
 set_windows_version() {
