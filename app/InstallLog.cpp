@@ -16,13 +16,7 @@ bool WriteInstallLog(const std::string& installDirectory, const std::string& pro
     const DWORD attributes = GetFileAttributesLong(installDirectory);
     if (installDirectory.empty() || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    std::string lines;
-    lines.reserve(progressText.size() + progressText.size() / 16);
-    for (const char c : progressText) {
-        if (c == '\n')
-            lines += '\r';
-        lines += c;
-    }
+    const std::string lines = WithCrLf(progressText);
     MemFile file;
     if (!lines.empty())
         file.WriteBin(lines.data(), static_cast<std::int32_t>(lines.size()));

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Lookups.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -60,13 +61,7 @@ void AppendFormat(std::string& text, const char* format, ...)
 
 bool WriteWithCrLf(HANDLE file, const std::string& text)
 {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n')
-            bytes += '\r';
-        bytes += c;
-    }
+    const std::string bytes = WithCrLf(text);
     DWORD written = 0;
     return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();

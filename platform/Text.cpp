@@ -38,3 +38,15 @@ std::wstring AnsiToWide(const std::string& text)
     MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
     return wide;
 }
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n')
+            lines += '\r';
+        lines += c;
+    }
+    return lines;
+}

@@ -7,5 +7,8 @@
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatTextV(const char* format, va_list args);
 
+// `text` with every line feed preceded by a carriage return, as Windows text files have it.
+std::string WithCrLf(const std::string& text);
+
 // Converts with the calling thread's ANSI code page (CP_THREAD_ACP), like the narrow Windows calls do.
 std::wstring AnsiToWide(const std::string& text);
