@@ -73,6 +73,11 @@ wine_session_start() {
     # A crashing test must end, not wait for someone to close a crash dialog.
     wine_run 60 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wine_run 60 reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
+    # Creating a prefix leaves two service managers running, and each refuses to start a service
+    # while the other holds the database ("Service database locked"). A new server starts clean.
+    timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+    timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
+    $as_user "$WINESERVER" -p >/dev/null 2>&1
   fi
   # No window manager runs on the virtual display: windows Wine leaves to one would wait two
   # seconds for it each time they hide. On the user's display its window manager takes them.
