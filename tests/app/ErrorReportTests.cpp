@@ -36,7 +36,7 @@ TEST(ErrorReport, NamesAreaNumberAndFolderAndShowsTheirDollarsAsWritten)
               ErrorReportText("Installer", 7, "C:\\Nox Racing\\"));
 
     // "$c" in the area and "$T" in the folder are text, not escape codes: only the header's two
-    // colours are colour codes, and the dollars reach the words.
+    // colours are colour codes, and each dollar stays inside its word, as written.
     NRRichText text;
     ASSERT_TRUE(text.Parse(ErrorReportText("Area$cr", -1, "C:\\$Tools\\")));
     int colours = 0;
@@ -47,9 +47,8 @@ TEST(ErrorReport, NamesAreaNumberAndFolderAndShowsTheirDollarsAsWritten)
             words += token.text + "|";
     }
     EXPECT_EQ(2, colours);
-    EXPECT_NE(std::string::npos, words.find("$cr")) << words;
-    EXPECT_NE(std::string::npos, words.find("$Tools\\|")) << words;
-    EXPECT_NE(std::string::npos, words.find("(-1)")) << words;
+    EXPECT_NE(std::string::npos, words.find("|Area$cr|(-1)|")) << words;
+    EXPECT_NE(std::string::npos, words.find("|C:\\$Tools\\|")) << words;
 }
 
 TEST(ErrorReport, TheWindowShowsItUnderATitleBandAndCountsItOff)

@@ -104,6 +104,7 @@ TEST(RichTextParse, TurnsMarkupIntoTokens)
         {"line1$n   indented", false, Tokens({W("line1"), kNewLine, W("indented"), kNewLine})},
         {"$$5", false, Tokens({W("$5"), kNewLine})},
         {"5$$", false, Tokens({W("5"), W("$"), kNewLine})},
+        {"C:\\$dT $d5$d\n  $d", false, Tokens({W("C:\\$T"), W("$5$"), kNewLine, W("  $"), kNewLine})},
         {"ab$crcd", false, Tokens({W("ab"), {K::Colour, "r"}, W("cd"), kNewLine})},
         {"$q", false, Tokens({})},
         {"word", false, Tokens({W("word"), kNewLine})},

@@ -67,8 +67,9 @@ std::string EscapeMarkup(const std::string& text)
     escaped.reserve(text.size());
     for (const char c : text) {
         if (c == '$')
-            escaped += '$';
-        escaped += c;
+            escaped += "$d";
+        else
+            escaped += c;
     }
     return escaped;
 }
@@ -124,6 +125,14 @@ void NRRichText::ParseTokens(const std::string& text)
 
     for (std::size_t i = 0; i < length; ++i) {
         const char c = text[i];
+        // "$d" is a "$" inside the word: "$$" would end the word before it, so "C:\$Tools" could
+        // only be shown as "C:\ $Tools".
+        if (c == '$' && i + 1 < length && text[i + 1] == 'd') {
+            word += '$';
+            previous = '$';
+            ++i;
+            continue;
+        }
         if (c == ' ' || c == '\n' || c == '$')
             closeWord();
 

@@ -1,7 +1,7 @@
 #pragma once
 // NRRichText, the toolkit's markup engine: "$" starts an escape code for colour ("$c" + letter),
 // indent ("$i" + digit), justification ("$j" + l, c or r), line break ("$n"), tab ("$t") and a
-// literal dollar ("$$"). It parses a text into tokens, measures them and lays them out with word
+// literal dollar ("$$" as a word of its own, "$d" inside a word). It parses a text into tokens, measures them and lays them out with word
 // wrap, tab stops, indents and left, centred or right justification.
 //
 // It holds no window and no device: measuring and drawing go through NRTextSurface. So the parser
@@ -69,7 +69,8 @@ extern const char kColourLetters[];  // "wrygcbe"
 // outside 0 .. 6 is white's (black's on light).
 NRColour LetterColourFor(int index, bool light, bool colorBlind);
 
-// `text` with every "$" doubled: shown as written, whatever escape codes it seems to hold.
+// `text` with every "$" as "$d", the dollar that stays inside its word: shown as written, whatever
+// escape codes it seems to hold.
 std::string EscapeMarkup(const std::string& text);
 
 class NRDrawContext;
