@@ -1,13 +1,13 @@
 #!/bin/sh
-# Installs what is missing, builds both installers and runs the signed 64-bit one under Wine on a
-# demo prefix that holds a Nox Racing installation: on your display when DISPLAY is set (you answer
-# its boxes), otherwise on a virtual one (the script types the answers with xdotool). Two real
-# installations of the ethernet driver: as Windows 10 on the dark palette (the v2 path: the stand-in
-# protocol installer registers the service), then as Windows 7 on the light palette (the direct
-# path, with the stand-in W32N55.DLL in the installation folder); after each it prints the install
-# log, the driver file's version and the service as `sc query` shows it. Then a test pass whose
-# progress lines are copied to the clipboard. Leaves screenshots of the window and of every box in
-# build/demo/screenshots/.
+# Installs what is missing, builds both installers and runs the shipped one (the signed 32-bit
+# build/i686/NoxSetup.exe, under WoW64 as on 64-bit Windows) on a demo Wine prefix that holds a Nox
+# Racing installation: on your display when DISPLAY is set (you answer its boxes), otherwise on a
+# virtual one (the script types the answers with xdotool). Two real installations of the ethernet
+# driver: as Windows 10 on the dark palette (the v2 path: the stand-in protocol installer registers
+# the service), then as Windows 7 on the light palette (the direct path, with the 32-bit stand-in
+# W32N55.DLL in the installation folder); after each it prints the install log, the driver file's
+# version and the service as `sc query` shows it. Then a test pass whose progress lines are copied
+# to the clipboard. Leaves screenshots of the window and of every box in build/demo/screenshots/.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,14 +23,17 @@ mkdir -p "$shots"
 on_user_display=${DISPLAY:+yes}
 wine_session_start "$demo/wineprefix" use-user-display
 
-installer="$root/build/x86_64/NoxSetup.exe"
+installer="$root/build/i686/NoxSetup.exe"
+# A 64-bit program: it sees the driver folder as Windows loads drivers from it, not redirected.
 probe="$root/build/x86_64/installer_probe.exe"
+echo "Runs $installer: the shipped 32-bit installer, under WoW64"
 
 # The maker's tools, as an earlier installation left them.
 tools_dir="$WINEPREFIX/drive_c/Nox Racing"
 mkdir -p "$tools_dir"
 rm -f "$tools_dir"/Install_log_*.txt
-wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /f >/dev/null 2>&1
+# A 32-bit program reads HKLM\Software in its own view (Software\WOW6432Node).
+wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /reg:32 /f >/dev/null 2>&1
 
 shot() {  # file x y width height
   import -window root -crop "$4x$5+$2+$3" +repage "$1"
@@ -43,7 +46,7 @@ run_installer() {
   shift 3
   wine_run 60 reg add 'HKCU\Software\Nox Racing' /v NEWGUI /t REG_DWORD /d "$palette" /f >/dev/null 2>&1
   echo
-  echo "== $name: NoxSetup.exe $arguments"
+  echo "== $name: build/i686/NoxSetup.exe $arguments"
   wine_run 120 "$installer" $arguments >"$demo/wine-$name.log" 2>&1 &
   installer_pid=$!
   if ! window=$(wine_run 60 "$probe" window 30000 | tr -d '\r'); then
@@ -95,7 +98,7 @@ windows_dir="$WINEPREFIX/drive_c/windows"
 remove_driver() {
   wine_run 60 sc delete NxNtSp50 >/dev/null 2>&1 || true
   # Windows names files without regard to case; their Unix names keep the case they were given.
-  find "$windows_dir/system32/drivers" -maxdepth 1 \( -iname NxNtSp50.sys -o -iname NxNtMp50.sys \) -delete
+  find "$windows_dir/system32/drivers" "$windows_dir/syswow64/drivers" -maxdepth 1 \( -iname NxNtSp50.sys -o -iname NxNtMp50.sys \) -delete
   rm -rf "$tools_dir/EthDrv" "$tools_dir/W32N55.DLL"
 }
 set_windows_version() {
@@ -121,7 +124,7 @@ run_installer 0 install-win10-dark "" y Return
 show_result NxNtSp50.sys
 
 remove_driver
-cp "$root/build/x86_64/standins-out/x64/W32N55.DLL" "$tools_dir/"
+cp "$root/build/i686/standins-out/x86/W32N55.DLL" "$tools_dir/"
 set_windows_version win7
 run_installer 1 install-win7-light "" y Return
 show_result NxNtSp50.SYS

@@ -65,16 +65,18 @@ TEST(ErrorReport, TheWindowShowsItUnderATitleBandAndCountsItOff)
             return;
         text = ToolkitDialogText(box);
         RECT pane = {};
-        EnumChildWindows(
-            box,
-            [](HWND child, LPARAM found) {
+        struct Pane
+        {
+            static BOOL CALLBACK Find(HWND child, LPARAM found)
+            {
                 char name[64] = {};
                 GetClassNameA(child, name, sizeof(name));
                 if (std::string(name) == "NRScrollableRichText")
                     GetWindowRect(child, reinterpret_cast<RECT*>(found));
                 return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&pane));
+            }
+        };
+        EnumChildWindows(box, Pane::Find, reinterpret_cast<LPARAM>(&pane));
         POINT topLeft = {pane.left, pane.top};
         ScreenToClient(box, &topLeft);
         paneTop = topLeft.y;

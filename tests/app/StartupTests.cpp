@@ -32,6 +32,8 @@ struct SeenAtSignatureCheck
     int checks = 0;
     std::string osName;
     bool redirectionFound = false;
+    void* disable = nullptr;
+    void* revert = nullptr;
 };
 SeenAtSignatureCheck g_seen;
 
@@ -40,6 +42,8 @@ bool RecordAndRefuse(std::string& reason)
     ++g_seen.checks;
     g_seen.osName = g_osName;
     g_seen.redirectionFound = g_pfnWow64DisableFsRedirection && g_pfnWow64RevertFsRedirection;
+    g_seen.disable = reinterpret_cast<void*>(g_pfnWow64DisableFsRedirection);
+    g_seen.revert = reinterpret_cast<void*>(g_pfnWow64RevertFsRedirection);
     reason = "refused by the test";
     return false;
 }
@@ -129,6 +133,19 @@ TEST_F(StartupTest, NamesTheWordSizeAndLooksUpTheRedirectionSwitchesOnlyOn64BitW
         EXPECT_EQ(c.osName, g_seen.osName);
         EXPECT_EQ(c.redirectionFound, g_seen.redirectionFound) << c.osName;
     }
+}
+
+TEST_F(StartupTest, FindsThisMachine64BitWithTheSystemsOwnRedirectionSwitches)
+{
+    // The tests run on 64-bit Windows: the shipped 32-bit program learns that from IsWow64Process
+    // under WoW64, the 64-bit build knows it.
+    WindowAnswerer box("#32770", WM_COMMAND, IDOK);
+    EXPECT_EQ(1, Run(StartupSystem{IsWow64, Windows10, "kernel32.dll", RecordAndRefuse}));
+    EXPECT_EQ("Win10 x64", g_seen.osName);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")), g_seen.disable);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")), g_seen.revert);
+    EXPECT_TRUE(g_seen.disable && g_seen.revert);
 }
 
 TEST_F(StartupTest, EndsWithOneWhenTheRedirectionSwitchesAreMissing)

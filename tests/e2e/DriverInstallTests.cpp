@@ -250,7 +250,7 @@ TEST_F(DriverInstall, Windows7InstallsDirectlyWithOrWithoutTheVendorLibraryUnles
     EXPECT_FALSE(ServiceRegistered());
 
     RemoveInstalledDriver();
-    ASSERT_TRUE(CopyFileA(StandinFile("x64\\W32N55.DLL").c_str(), InstallFile("W32N55.DLL").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(StandinVendorLibrary().c_str(), InstallFile("W32N55.DLL").c_str(), FALSE));
     run = Install(m_dir, "win7", {'Y', VK_RETURN});
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
     EXPECT_EQ("Win7 x64\nInstalling ethernet drivers\nInstalling ethernet drivers for Win7 x64\nW32N55.DLL loaded\n"

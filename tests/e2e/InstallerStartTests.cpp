@@ -46,6 +46,29 @@ DWORD ReadUserDword(const char* keyPath, const char* name, DWORD& type)
     return value;
 }
 
+// The registry view of the installer under test (a 32-bit program's HKLM\\Software is
+// Software\\WOW6432Node on 64-bit Windows), and the other one.
+constexpr REGSAM kInstallerView = sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+constexpr REGSAM kOtherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+bool MachineKeyIn(REGSAM view)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteMachineKeyIn(REGSAM view)
+{
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | view, &software) != ERROR_SUCCESS)
+        return;
+    SHDeleteKeyA(software, "Nox Racing");
+    RegCloseKey(software);
+}
+
 }  // namespace
 
 TEST(InstallerStart, VersionSwitchPrintsTheVersionLineOnTheConsoleOfItsParent)
@@ -122,8 +145,10 @@ TEST(InstallerStart, RefusesWindowsOlderThanXpBeforeLookingAtItsSignature)
 
 TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
 {
-    // The machine key is made afresh if it is missing.
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing");
+    // The machine key is made afresh if it is missing, in the view the installer reads.
+    DeleteMachineKeyIn(kInstallerView);
+    DeleteMachineKeyIn(kOtherView);
+    ASSERT_FALSE(MachineKeyIn(kInstallerView) || MachineKeyIn(kOtherView));
     // An existing NEWGUI stays as it is; a missing one is written with its default.
     HKEY company = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -147,10 +172,8 @@ TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
     EXPECT_EQ(1u, ReadUserDword("Software\\Nox Racing", "NEWGUI", type));
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
 
-    HKEY machine = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, KEY_READ, &machine));
-    if (machine)
-        RegCloseKey(machine);
+    EXPECT_TRUE(MachineKeyIn(kInstallerView));
+    EXPECT_FALSE(MachineKeyIn(kOtherView)) << "made in the other word size's view";
     // The installer window never remembers where it was.
     EXPECT_EQ(0u, ReadUserDword("Software\\Nox Racing\\NoxSetup", "WindowPlacement", type));
     EXPECT_EQ(static_cast<DWORD>(REG_NONE), type);

@@ -46,6 +46,13 @@ protected:
         if (!wow64) {
             g_pfnWow64DisableFsRedirection = nullptr;
             g_pfnWow64RevertFsRedirection = nullptr;
+        } else if (QueryWow64Process()) {
+            // The real switches, as start-up finds them: this 32-bit process runs on 64-bit Windows.
+            HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+            g_pfnWow64DisableFsRedirection = reinterpret_cast<Wow64DisableFsRedirectionFn>(
+                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+            g_pfnWow64RevertFsRedirection = reinterpret_cast<Wow64RevertFsRedirectionFn>(
+                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
         }
     }
 
@@ -101,10 +108,41 @@ TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectly)
               m_host.lines);
     EXPECT_TRUE(m_host.boxes.empty());
     EXPECT_EQ(0, m_host.closes);
-    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
-    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtMp50.SYS"));
+    // Without the switches the images go where this process's "system32" leads.
+    EXPECT_EQ("5.70.20.2", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ("5.70.20.2", FileVersionText(ThisProcessDriverFolder() + "NxNtMp50.SYS"));
     EXPECT_FALSE(ServiceRegistered());
 }
+
+#ifndef _WIN64
+// Only the shipped 32-bit program is redirected: its "system32" is SysWOW64 until it turns that off.
+TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAndRestoresRedirection)
+{
+    ASSERT_TRUE(QueryWow64Process()) << "the 32-bit tests run on 64-bit Windows (WoW64)";
+    RunOn(OsWin7, true, "Win7 x64");
+    ASSERT_TRUE(g_pfnWow64DisableFsRedirection && g_pfnWow64RevertFsRedirection);
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ(0, m_host.closes);
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtMp50.SYS"));
+    EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"))
+        << "redirection is on again: system32 leads to SysWOW64, which holds no driver";
+
+    // The second image cannot be written (a folder of its name): the failure leaves the block with
+    // redirection restored all the same.
+    RemoveInstalledDriver();
+    const std::string blocker = DriverFolder() + "NxNtMp50.SYS";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    RecordingHost host(m_dir.Path());
+    InstallEthernetDrivers(host, m_system);
+    RemoveDirectoryA(blocker.c_str());
+    ASSERT_EQ(1u, host.boxes.size());
+    EXPECT_EQ(std::string("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS") + kExit,
+              host.boxes[0].text);
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS")) << "redirection is on again";
+}
+#endif
 
 TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
 {

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "platform/Lookups.h"
+#include "platform/SystemInfo.h"
 
 namespace testing_support {
 
@@ -48,16 +49,34 @@ std::string DriverFolder()
 {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + (QueryWow64Process() ? "\\Sysnative\\drivers\\" : "\\system32\\drivers\\");
+}
+
+std::string ThisProcessDriverFolder()
+{
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
     return std::string(windows) + "\\system32\\drivers\\";
 }
 
 std::string StandinFile(const std::string& relative) { return BuildFile("standins-out\\" + relative); }
 
+std::string StandinVendorLibrary()
+{
+#ifdef _WIN64
+    return StandinFile("x64\\W32N55.DLL");
+#else
+    return StandinFile("x86\\W32N55.DLL");
+#endif
+}
+
 void RemoveInstalledDriver()
 {
     RemoveService();
-    RemoveFile(DriverFolder() + "NxNtSp50.sys");
-    RemoveFile(DriverFolder() + "NxNtMp50.SYS");
+    for (const std::string& folder : {DriverFolder(), ThisProcessDriverFolder()}) {
+        RemoveFile(folder + "NxNtSp50.sys");
+        RemoveFile(folder + "NxNtMp50.SYS");
+    }
 }
 
 bool PlaceDriverFile(const std::string& source, const std::string& name, bool readOnly)

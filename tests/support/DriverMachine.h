@@ -8,12 +8,20 @@
 
 namespace testing_support {
 
-// The Windows driver folder, with a final backslash.
+// The Windows driver folder as the system loads drivers from it, with a final backslash: for a
+// 32-bit process on 64-bit Windows that is the native folder behind the "Sysnative" alias, never the
+// SysWOW64 one its own "system32" leads to. Checks of what an installation left read this.
 std::string DriverFolder();
+// "system32\\drivers\\" as this process sees it: redirected to SysWOW64 in a 32-bit process on
+// 64-bit Windows, unless the process has turned redirection off.
+std::string ThisProcessDriverFolder();
 // A file the stand-in build made (standins/build-standins.sh), e.g. "package\\v2\\NxNtSp50.sys".
 std::string StandinFile(const std::string& relative);
+// The stand-in NDIS library of this build's word size, which only a process of that size can load.
+std::string StandinVendorLibrary();
 
-// No NxNtSp50 service and no driver files NxNtSp50.sys and NxNtMp50.SYS, read-only ones included.
+// No NxNtSp50 service and no driver files NxNtSp50.sys and NxNtMp50.SYS, read-only ones included,
+// in the native driver folder and in the redirected one.
 void RemoveInstalledDriver();
 // Copies `source` into the driver folder as `name`.
 bool PlaceDriverFile(const std::string& source, const std::string& name = "NxNtSp50.sys", bool readOnly = false);

@@ -224,9 +224,14 @@ TEST(PleaseWaitDialog, ClosesSoonAfterTheHandleIsSignalledAndKeepsTheGuiPainting
 
     // Should it wait anyway, a timer of this thread closes it after three seconds.
     NRPleaseWaitDialog nothing(nullptr, "Installing", nullptr);
-    const UINT_PTR guard = SetTimer(nullptr, 0, 3000, [](HWND, UINT, UINT_PTR, DWORD) {
-        PostMessageA(WaitForToolkitDialog(GetCurrentProcessId(), 0), WM_CLOSE, 0, 0);
-    });
+    struct Guard
+    {
+        static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD)
+        {
+            PostMessageA(WaitForToolkitDialog(GetCurrentProcessId(), 0), WM_CLOSE, 0, 0);
+        }
+    };
+    const UINT_PTR guard = SetTimer(nullptr, 0, 3000, Guard::Close);
     const DWORD started = GetTickCount();
     EXPECT_EQ(kResultCancel, nothing.RunModal());
     EXPECT_LT(GetTickCount() - started, 1000u) << "nothing to wait for: it does not wait";
