@@ -9,6 +9,7 @@
 #include "app/Version.h"
 #include "platform/Registry.h"
 #include "platform/Signature.h"
+#include "platform/SystemLibrary.h"
 #include "platform/Text.h"
 #include "ui/dialogs/DropShadow.h"
 #include "ui/framework/AppModule.h"
@@ -88,7 +89,7 @@ public:
     // while the installer runs so the pointers stay valid.
     bool LookUpWow64Redirection(const char* moduleName)
     {
-        m_kernel32 = LoadLibraryA(moduleName);
+        m_kernel32 = LoadLibraryByFullPath(SystemLibraryPath(moduleName));
         if (!m_kernel32)
             return false;
         g_pfnWow64DisableFsRedirection = reinterpret_cast<Wow64DisableFsRedirectionFn>(

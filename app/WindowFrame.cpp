@@ -37,7 +37,7 @@ void DrawMark(HDC dc, HBITMAP mark, int x, int y)
     if (!mark || !source.Get())
         return;
     NRSelection selected(source.Get(), mark);
-    ::TransparentBlt(dc, x, y, kMarkSize, kMarkSize, source.Get(), 0, 0, kMarkSize, kMarkSize, kTransparent);
+    TransparentBlit(dc, x, y, kMarkSize, kMarkSize, source.Get(), 0, 0, kMarkSize, kMarkSize, kTransparent);
 }
 
 }  // namespace

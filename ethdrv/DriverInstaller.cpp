@@ -9,6 +9,7 @@
 #include "ethdrv/InstallHost.h"
 #include "platform/Error.h"
 #include "platform/ResourceFile.h"
+#include "platform/SystemLibrary.h"
 
 namespace {
 
@@ -68,11 +69,12 @@ bool WindowsStartElevated(const std::string& file, const std::string& parameters
     return true;
 }
 
-// The vendor library, unloaded when the procedure ends, on every way out.
+// The vendor library, unloaded when the procedure ends, on every way out. Its own dependencies come
+// from its own folder, never from the installer's.
 class VendorLibrary
 {
 public:
-    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryA(path.c_str())) {}
+    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryByFullPath(path)) {}
     ~VendorLibrary()
     {
         if (m_module)

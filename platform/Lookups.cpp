@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/SystemLibrary.h"
 #include "platform/Text.h"
 
 const char kServerProcessName[] = "NoxNetServer.exe";
@@ -26,16 +27,26 @@ bool GetSpecialFolder(int folderId, std::string& path, HWND owner)
 
 bool GetFileVersion(const std::string& path, FileVersion& version)
 {
+    typedef DWORD(WINAPI * GetFileVersionInfoSizeFn)(LPCSTR, LPDWORD);
+    typedef BOOL(WINAPI * GetFileVersionInfoFn)(LPCSTR, DWORD, DWORD, LPVOID);
+    typedef BOOL(WINAPI * VerQueryValueFn)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    const NRSystemLibrary library("version.dll");
+    const auto getSize = library.Find<GetFileVersionInfoSizeFn>("GetFileVersionInfoSizeA");
+    const auto getInfo = library.Find<GetFileVersionInfoFn>("GetFileVersionInfoA");
+    const auto queryValue = library.Find<VerQueryValueFn>("VerQueryValueA");
+    if (!getSize || !getInfo || !queryValue)
+        return false;
+
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    const DWORD size = getSize(path.c_str(), &ignored);
     if (size == 0)
         return false;
     std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()))
+    if (!getInfo(path.c_str(), 0, size, data.data()))
         return false;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
+    if (!queryValue(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
         fixedSize < sizeof(VS_FIXEDFILEINFO))
         return false;
     version.major = HIWORD(fixed->dwFileVersionMS);

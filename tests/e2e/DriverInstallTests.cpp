@@ -145,6 +145,22 @@ TEST_F(DriverInstall, V2InstallsOnWindows10WhenTheDriverIsMissingOlderOrNewer)
     }
 }
 
+TEST_F(DriverInstall, AWholeV2InstallationLoadsNoLibraryFromTheInstallersFolder)
+{
+    std::vector<std::string> dialogs, loaded;
+    {
+        InstallerRun run("NoxSetup.exe", "win10", "", PlantMarkedLibraries);
+        DialogAnswerer user(run.Process().Id(), {'Y', VK_RETURN}, 20000);
+        for (const auto& dialog : user.Dialogs())
+            dialogs.push_back(dialog.text);
+        EXPECT_EQ(0u, run.WaitForExit());
+        loaded = LoadedPlantedLibraries(run.Directory());
+    }
+    EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), dialogs);
+    EXPECT_EQ("5.70.100.0", DriverVersion()) << "the file versions were read";
+    EXPECT_EQ(std::vector<std::string>{}, loaded);
+}
+
 TEST_F(DriverInstall, AnUpToDateDriverOnWindows10IsLeftAloneWithoutAskingForRights)
 {
     ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\v2\\NxNtSp50.sys")));

@@ -4,10 +4,13 @@
 
 using namespace testing_support;
 
-InstallerRun::InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments)
+InstallerRun::InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments,
+                           const std::function<void(const TempDir&)>& prepareFolder)
     : m_copyName("NoxSetup_e2e_" + std::to_string(GetCurrentProcessId()) + ".exe")
 {
     m_exe = CopyExecutable(buildFile, m_dir, m_copyName);
+    if (prepareFolder)
+        prepareFolder(m_dir);
     if (windowsVersion)
         m_version = std::make_unique<ScopedWindowsVersion>(m_copyName, windowsVersion);
     m_child = std::make_unique<ChildProcess>(CommandLine(m_exe, arguments));
@@ -41,6 +44,28 @@ DWORD InstallerRun::WaitForExit()
 {
     m_child->Wait(kTimeoutMs);
     return m_child->ExitCode();
+}
+
+namespace {
+
+// Every library the installer imports or loads that Windows does not keep among its known DLLs.
+const char* const kPlantedNames[] = {"version.dll", "wintrust.dll", "crypt32.dll", "msimg32.dll", "dwmapi.dll"};
+
+}  // namespace
+
+void PlantMarkedLibraries(const TempDir& dir)
+{
+    for (const char* name : kPlantedNames)
+        EXPECT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), dir.File(name).c_str(), FALSE)) << name;
+}
+
+std::vector<std::string> LoadedPlantedLibraries(const TempDir& dir)
+{
+    std::vector<std::string> loaded;
+    for (const char* name : kPlantedNames)
+        if (GetFileAttributesA(dir.File(std::string(name) + ".loaded").c_str()) != INVALID_FILE_ATTRIBUTES)
+            loaded.push_back(name);
+    return loaded;
 }
 
 void SetInstallDirectory(const std::string* directory)

@@ -3,6 +3,7 @@
 // can be chosen.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +15,10 @@ class InstallerRun
 public:
     static constexpr DWORD kTimeoutMs = 20000;
 
-    // `buildFile`: which installer of the build tree; `windowsVersion`: as Wine names it, or null.
-    InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments = "");
+    // `buildFile`: which installer of the build tree; `windowsVersion`: as Wine names it, or null;
+    // `prepareFolder`: what to put beside the installer's copy before it starts.
+    InstallerRun(const char* buildFile, const char* windowsVersion, const std::string& arguments = "",
+                 const std::function<void(const testing_support::TempDir&)>& prepareFolder = nullptr);
 
     testing_support::ChildProcess& Process() { return *m_child; }
     // The folder of the installer's copy, and the copy's file name.
@@ -40,6 +43,12 @@ private:
     std::unique_ptr<testing_support::ScopedWindowsVersion> m_version;
     std::unique_ptr<testing_support::ChildProcess> m_child;
 };
+
+// Copies of a library that leaves a mark when it loads ("<name>.loaded" beside it), under the names
+// of the system libraries the installer uses that are not known DLLs, put into `dir`.
+void PlantMarkedLibraries(const testing_support::TempDir& dir);
+// The marks those copies left in `dir`: the names of the ones that were loaded.
+std::vector<std::string> LoadedPlantedLibraries(const testing_support::TempDir& dir);
 
 // The maker's machine key names `directory` as the installation, or names none.
 void SetInstallDirectory(const std::string* directory);

@@ -179,6 +179,15 @@ TEST(InstallerStart, LeavesTheMachineKeyAndTheGuiSettingBehind)
     EXPECT_EQ(static_cast<DWORD>(REG_NONE), type);
 }
 
+TEST(InstallerStart, ATestPassLoadsNoLibraryFromTheInstallersFolder)
+{
+    InstallerRun run("NoxSetup.exe", "win10", "test", PlantMarkedLibraries);
+    ASSERT_TRUE(run.WaitForMainWindow()) << "the signature was checked and the window drawn";
+    EXPECT_TRUE(run.CloseAtFirstQuestion()) << "a box with its shadow";
+    EXPECT_EQ(0u, run.WaitForExit());
+    EXPECT_EQ(std::vector<std::string>{}, LoadedPlantedLibraries(run.Directory()));
+}
+
 TEST(InstallerStart, ACrashInTheInstallerLeavesAnErrorFileBesideItAndEndsWithTheFatalBox)
 {
     InstallerRun run("NoxSetup.exe", "win10");

@@ -27,6 +27,9 @@ protected:
     {
         RemoveInstalledDriver();
         RemoveTree(m_dir.File("EthDrv"));
+        // Windows has a SysWOW64\\drivers folder, where a 32-bit process's "system32\\drivers" leads;
+        // a new Wine prefix lacks it.
+        CreateDirectoryA(ThisProcessDriverFolder().c_str(), nullptr);
     }
     void TearDown() override
     {

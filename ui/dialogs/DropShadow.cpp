@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/SystemLibrary.h"
 #include "ui/theme/GdiObjects.h"
 
 NRDropShadow::UpdateLayeredWindowFn NRDropShadow::s_updateLayeredWindow = nullptr;
@@ -38,7 +39,7 @@ bool NRDropShadow::Initialize(HINSTANCE instance)
         return false;
 
     // Desktop composition (Vista and later) draws shadows of its own.
-    s_dwmapi = LoadLibraryA("dwmapi.dll");
+    s_dwmapi = LoadLibraryByFullPath(SystemLibraryPath("dwmapi.dll"));
     if (s_dwmapi)
         s_dwmIsCompositionEnabled = reinterpret_cast<DwmIsCompositionEnabledFn>(
             reinterpret_cast<void*>(GetProcAddress(s_dwmapi, "DwmIsCompositionEnabled")));

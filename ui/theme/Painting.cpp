@@ -3,10 +3,34 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/SystemLibrary.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
 
 namespace {
+
+// msimg32's two drawing functions, bound once from the system folder and held until the process
+// ends: they are wanted on every paint.
+class ImagingFunctions
+{
+public:
+    typedef BOOL(WINAPI* GradientFillFn)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+    typedef BOOL(WINAPI* TransparentBltFn)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
+
+    static const ImagingFunctions& Get()
+    {
+        static const ImagingFunctions functions;
+        return functions;
+    }
+
+private:
+    ImagingFunctions() = default;
+    NRSystemLibrary m_library{"msimg32.dll"};
+
+public:
+    const GradientFillFn gradientFill = m_library.Find<GradientFillFn>("GradientFill");
+    const TransparentBltFn transparentBlt = m_library.Find<TransparentBltFn>("TransparentBlt");
+};
 
 TRIVERTEX Vertex(int x, int y, COLORREF colour)
 {
@@ -24,7 +48,13 @@ void Gradient(HDC dc, int left, int top, int right, int bottom, COLORREF first, 
 {
     TRIVERTEX vertices[2] = {Vertex(left, top, first), Vertex(right, bottom, second)};
     GRADIENT_RECT rect = {0, 1};
-    GradientFill(dc, vertices, 2, &rect, 1, mode);
+    const auto gradientFill = ImagingFunctions::Get().gradientFill;
+    if (gradientFill && gradientFill(dc, vertices, 2, &rect, 1, mode))
+        return;
+    // Without msimg32 the area still gets its colour, the first of the two.
+    const RECT area = {left, top, right, bottom};
+    const NRBrushHandle brush(CreateSolidBrush(first));
+    FillRect(dc, &area, brush.Get());
 }
 
 void TextRun(HDC dc, const char* text, int length, COLORREF colour)
@@ -36,6 +66,14 @@ void TextRun(HDC dc, const char* text, int length, COLORREF colour)
 }
 
 }  // namespace
+
+bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                     int sourceWidth, int sourceHeight, COLORREF transparent)
+{
+    const auto transparentBlt = ImagingFunctions::Get().transparentBlt;
+    return transparentBlt && transparentBlt(target, x, y, width, height, source, sourceX, sourceY, sourceWidth,
+                                            sourceHeight, transparent);
+}
 
 void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,
                       COLORREF bottomColour)

@@ -5,7 +5,12 @@
 
 class NRDrawContext;
 
-// One GradientFill rectangle from the top colour to the bottom colour.
+// TransparentBlt from msimg32 of the system folder; false, drawing nothing, when it is missing.
+bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                     int sourceWidth, int sourceHeight, COLORREF transparent);
+
+// One GradientFill rectangle from the top colour to the bottom colour (a plain fill with the top
+// colour where msimg32 is missing).
 void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,
                       COLORREF bottomColour);
 // The same from the left colour to the right colour.

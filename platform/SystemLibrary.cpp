@@ -1,0 +1,55 @@
+#include "platform/SystemLibrary.h"
+
+namespace {
+
+// Not in Windows XP's headers.
+constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
+
+}  // namespace
+
+void RestrictLibrarySearchToSystemFolder()
+{
+    // kernel32 is in every process; these two are looked up since older systems lack them.
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (!kernel32)
+        return;
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
+    typedef BOOL(WINAPI * SetDllDirectoryWFn)(LPCWSTR);
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+    if (setDefault && setDefault(kLoadLibrarySearchSystem32))
+        return;
+    auto setDirectory =
+        reinterpret_cast<SetDllDirectoryWFn>(reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDllDirectoryW")));
+    if (setDirectory)
+        setDirectory(L"");
+}
+
+std::string SystemLibraryPath(const char* fileName)
+{
+    char folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    std::string path(folder, length);
+    if (path.back() != '\\')
+        path += '\\';
+    return path + fileName;
+}
+
+HMODULE LoadLibraryByFullPath(const std::string& path)
+{
+    if (path.empty())
+        return nullptr;
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+NRSystemLibrary::NRSystemLibrary(const char* fileName) : m_module(LoadLibraryByFullPath(SystemLibraryPath(fileName)))
+{
+}
+
+NRSystemLibrary::~NRSystemLibrary()
+{
+    if (m_module)
+        FreeLibrary(m_module);
+}
