@@ -6,6 +6,7 @@
 #include "app/ErrorReport.h"
 #include "app/FrameGeometry.h"
 #include "platform/CrashReporter.h"
+#include "platform/Lookups.h"
 #include "platform/Registry.h"
 #include "ui/dialogs/MessageBox.h"
 
@@ -185,11 +186,9 @@ void NoxAppWndBase::StartNewInstance()
 {
     // The whole path, however long, quoted so that a path with blanks does not reach the new
     // instance as command-line text (which would start it in test mode).
-    std::wstring path(32768, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size())
+    const std::wstring path = OwnProgramPath();
+    if (path.empty())
         return;
-    path.resize(length);
     std::wstring commandLine = L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);

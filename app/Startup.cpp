@@ -8,6 +8,7 @@
 #include "app/NoxSetupWnd.h"
 #include "app/Version.h"
 #include "platform/Registry.h"
+#include "platform/Lookups.h"
 #include "platform/Signature.h"
 #include "platform/SystemLibrary.h"
 #include "platform/Text.h"
@@ -121,15 +122,8 @@ private:
     bool m_registered;
 };
 
-bool VerifyOwnSignature(std::string& reason)
-{
-    // Asked for in UTF-16 and at full length: a narrow path loses the characters the ANSI code page
-    // lacks, and 260 characters may cut it short; either way the file would not be found.
-    std::wstring path(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-    path.resize(length < path.size() ? length : 0);
-    return VerifyFileSignature(path, reason);
-}
+// In UTF-16 and at full length: 260 characters may cut the path short, and the file would not be found.
+bool VerifyOwnSignature(std::string& reason) { return VerifyFileSignature(OwnProgramPath(), reason); }
 
 // Checks the program's own signature. On Windows 7 and later a failure ends the program; on XP and
 // Vista, where the check may fail for want of current root certificates, the user may go on.
@@ -151,9 +145,26 @@ bool SignatureAccepted(const StartupSystem& system)
 
 OsType DetectThisSystem() { return DetectOsType(); }
 
+// An administrator who started the installer with the filtered token of User Account Control is
+// asked once for elevation, and the elevated instance does the installation; this one ends with its
+// exit code. Declined or failed, the installation goes on without: the driver step then says that
+// administrator rights are missing. XP has no such token; a test pass installs nothing.
+bool RanElevatedInstance(const StartupSystem& system, bool testMode, int showCommand, int& exitCode)
+{
+    if (testMode || g_osType < OsWinVista || system.processElevation() != ProcessElevation::Limited)
+        return false;
+    const std::wstring program = OwnProgramPath();
+    DWORD elevatedExitCode = 0;
+    if (program.empty() || system.runElevated(program, showCommand, elevatedExitCode) != ElevatedRun::Finished)
+        return false;
+    exitCode = static_cast<int>(elevatedExitCode);
+    return true;
+}
+
 }  // namespace
 
-const StartupSystem kThisSystem = {IsWow64, DetectThisSystem, "kernel32.dll", VerifyOwnSignature};
+const StartupSystem kThisSystem = {IsWow64,          DetectThisSystem, "kernel32.dll", VerifyOwnSignature,
+                                   QueryProcessElevation, RunElevatedAndWait};
 
 bool IsVersionQuery(const char* commandLine) { return commandLine && std::strcmp(commandLine, "/version") == 0; }
 
@@ -189,9 +200,14 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
     if (!SignatureAccepted(system))
         return 1;
 
+    const bool testMode = commandLine && *commandLine;
+    int elevatedExitCode = 0;
+    if (RanElevatedInstance(system, testMode, showCommand, elevatedExitCode))
+        return elevatedExitCode;
+
     if (!mainWnd.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}))
         return 1;
-    mainWnd.SetTestMode(commandLine && *commandLine);
+    mainWnd.SetTestMode(testMode);
     mainWnd.ShowWindow(showCommand);
     mainWnd.CenterOnWorkArea();
     mainWnd.UpdateWindow();

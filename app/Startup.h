@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/Elevation.h"
 #include "platform/SystemInfo.h"
 
 class NoxSetupWnd;
@@ -12,7 +13,9 @@ class NoxSetupWnd;
 bool IsVersionQuery(const char* commandLine);
 
 // What start-up asks of the system. Tests replace parts of it for what Wine cannot be made to be:
-// a 32-bit Windows, a kernel32 without the redirection switches, a signed test program.
+// a 32-bit Windows, a kernel32 without the redirection switches, a signed test program, an
+// administrator's filtered token and the answers to the elevation prompt. The shipped program uses
+// kThisSystem only: nothing outside it can change these.
 struct StartupSystem
 {
     bool (*isWow64)();
@@ -20,6 +23,8 @@ struct StartupSystem
     const char* redirectionModule;  // where the WOW64 file-system redirection switches are looked up
     // Checks the running program's own signature; on failure `reason` says why.
     bool (*verifyOwnSignature)(std::string& reason);
+    ProcessElevation (*processElevation)() = QueryProcessElevation;
+    ElevatedRun (*runElevated)(const std::wstring& program, int showCommand, DWORD& exitCode) = RunElevatedAndWait;
 };
 extern const StartupSystem kThisSystem;
 

@@ -25,6 +25,14 @@ bool GetSpecialFolder(int folderId, std::string& path, HWND owner)
     return found;
 }
 
+std::wstring OwnProgramPath()
+{
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(length < path.size() ? length : 0);
+    return path;
+}
+
 bool GetFileVersion(const std::string& path, FileVersion& version)
 {
     typedef DWORD(WINAPI * GetFileVersionInfoSizeFn)(LPCSTR, LPDWORD);

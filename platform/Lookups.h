@@ -19,6 +19,10 @@ struct FileVersion
 // when the shell cannot answer. `owner` is the window the shell may use for its own messages.
 bool GetSpecialFolder(int folderId, std::string& path, HWND owner = nullptr);
 
+// The running program's full path in UTF-16, however long (a narrow path loses the characters the
+// ANSI code page lacks); empty when it cannot be read.
+std::wstring OwnProgramPath();
+
 // The fixed version of the file's version resource; false without a file or a version resource.
 bool GetFileVersion(const std::string& path, FileVersion& version);
 

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "app/NoxSetupWnd.h"
 #include "app/Startup.h"
+#include "platform/Lookups.h"
 #include "ui/framework/AppModule.h"
 
 using namespace testing_support;
@@ -196,4 +197,78 @@ TEST_F(StartupTest, AnyCommandLineTextSetsTheTestModeFlagOfTheWindow)
         EXPECT_EQ(nullptr, info.lpszMenuName);
         EXPECT_EQ(reinterpret_cast<HBRUSH>(1), info.hbrBackground);
     }
+}
+
+namespace {
+
+struct ElevationSeen
+{
+    int runs = 0;
+    std::wstring program;
+    int showCommand = 0;
+};
+ElevationSeen g_elevation;
+ElevatedRun g_elevationAnswer = ElevatedRun::Finished;
+ProcessElevation g_processElevation = ProcessElevation::Limited;
+
+ProcessElevation SeamElevation() { return g_processElevation; }
+ElevatedRun RecordElevatedRun(const std::wstring& program, int showCommand, DWORD& exitCode)
+{
+    ++g_elevation.runs;
+    g_elevation.program = program;
+    g_elevation.showCommand = showCommand;
+    exitCode = 7;
+    return g_elevationAnswer;
+}
+OsType WindowsXp() { return OsWinXP; }
+
+}  // namespace
+
+TEST_F(StartupTest, AFilteredAdministratorTokenRunsTheInstallerElevatedOnceAndEndsWithItsExitCode)
+{
+    // Where start-up goes on, the window cannot be made (a class of its name is taken), which ends
+    // the run with 1 and no box; an elevated instance that ran ends it with that instance's 7.
+    WNDCLASSEXA squatter = {};
+    squatter.cbSize = sizeof(squatter);
+    squatter.lpfnWndProc = DefWindowProcA;
+    squatter.hInstance = GetModuleHandleA(nullptr);
+    squatter.lpszClassName = "NoxSetupWnd";
+    ASSERT_TRUE(RegisterClassExA(&squatter));
+
+    const struct
+    {
+        const char* name;
+        OsType (*os)();
+        ProcessElevation token;
+        const char* commandLine;
+        ElevatedRun answer;
+        int runs;
+        int exitCode;
+    } cases[] = {
+        {"limited token", Windows10, ProcessElevation::Limited, "", ElevatedRun::Finished, 1, 7},
+        {"prompt declined", Windows10, ProcessElevation::Limited, "", ElevatedRun::Declined, 1, 1},
+        {"start failed", Windows10, ProcessElevation::Limited, "", ElevatedRun::Failed, 1, 1},
+        {"full token", Windows10, ProcessElevation::Full, "", ElevatedRun::Finished, 0, 1},
+        {"standard user", Windows10, ProcessElevation::Default, "", ElevatedRun::Finished, 0, 1},
+        {"unknown", Windows10, ProcessElevation::Unknown, "", ElevatedRun::Finished, 0, 1},
+        {"Windows XP", WindowsXp, ProcessElevation::Limited, "", ElevatedRun::Finished, 0, 1},
+        {"test mode", Windows10, ProcessElevation::Limited, "test", ElevatedRun::Finished, 0, 1},
+    };
+    for (const auto& c : cases) {
+        g_elevation = ElevationSeen();
+        g_elevationAnswer = c.answer;
+        g_processElevation = c.token;
+        StartupSystem system{No, c.os, "kernel32.dll", Accept};
+        system.processElevation = SeamElevation;
+        system.runElevated = RecordElevatedRun;
+        WindowAnswerer box("#32770", WM_COMMAND, IDOK, 500);
+        EXPECT_EQ(c.exitCode, Run(system, c.commandLine)) << c.name;
+        EXPECT_FALSE(box.Appeared()) << c.name;
+        EXPECT_EQ(c.runs, g_elevation.runs) << c.name;
+        if (c.runs) {
+            EXPECT_EQ(OwnProgramPath(), g_elevation.program) << c.name;
+            EXPECT_EQ(SW_SHOWNORMAL, g_elevation.showCommand) << c.name;
+        }
+    }
+    UnregisterClassA("NoxSetupWnd", GetModuleHandleA(nullptr));
 }

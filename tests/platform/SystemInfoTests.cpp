@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "TestSupport.h"
+#include "platform/Elevation.h"
 #include "platform/SystemInfo.h"
 
 using namespace testing_support;
@@ -123,4 +124,18 @@ TEST(AdministratorRights, FollowWhetherTheMachinesSecurityKeyOpens)
     HasAdministratorRights();
     EXPECT_EQ(before, NextHandleValue()) << "the key stays open";
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "SECURITY");
+}
+
+TEST(ElevatedRun, WaitsForTheProgramAndGivesItsExitCodeOrSaysItCouldNotStart)
+{
+    // Wine has no prompt: "runas" starts the program as it is. The probe's exit code is the
+    // Windows class it finds.
+    TempDir dir;
+    const std::string probe = CopyExecutable("os_probe.exe", dir, "os_probe_elevated.exe");
+    ScopedWindowsVersion windows10("os_probe_elevated.exe", "win10");
+    DWORD exitCode = 0;
+    EXPECT_EQ(ElevatedRun::Finished,
+              RunElevatedAndWait(std::wstring(probe.begin(), probe.end()), SW_HIDE, exitCode));
+    EXPECT_EQ(static_cast<DWORD>(OsWin10), exitCode);
+    EXPECT_EQ(ElevatedRun::Failed, RunElevatedAndWait(L"C:\\nox-no-such-program.exe", SW_HIDE, exitCode));
 }
