@@ -10,6 +10,7 @@
 #include "app/WindowFrame.h"
 #include "ethdrv/DriverInstaller.h"
 #include "platform/Error.h"
+#include "platform/InstallPaths.h"
 #include "platform/Registry.h"
 #include "platform/ResourceFile.h"
 #include "platform/SystemInfo.h"
@@ -17,6 +18,7 @@
 #include "ui/dialogs/MessageBox.h"
 #include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/framework/AppModule.h"
+#include "ui/text/RichText.h"
 #include "ui/theme/DrawContext.h"
 
 namespace {
@@ -232,8 +234,17 @@ int NoxSetupWnd::ShowMessageBox(const std::string& text, int type) { return Show
 bool NoxSetupWnd::RequireExistingInstall()
 {
     try {
-        if (g_registry.ReadInstallDirectory(m_installDirectory) && IsExistingDirectory(m_installDirectory))
-            return true;
+        std::string stored;
+        if (g_registry.ReadInstallDirectory(stored)) {
+            const InstallDirectoryCheck check = CheckInstallDirectory(stored, m_installDirectory);
+            if (check == InstallDirectoryCheck::Accepted && IsExistingDirectory(m_installDirectory))
+                return true;
+            if (check != InstallDirectoryCheck::Accepted)
+                AddProgressLine("The installation folder %s %s", EscapeMarkup(stored).c_str(),
+                                check == InstallDirectoryCheck::NotAbsolute
+                                    ? "is not a full path that starts with a drive letter"
+                                    : "is not on a local fixed drive");
+        }
         ShowMessageBox(kNoExistingInstall, kOkBoxType);
         return false;
     } catch (const NRError& error) {

@@ -8,6 +8,7 @@
 #include "ethdrv/ChildRunner.h"
 #include "ethdrv/InstallHost.h"
 #include "platform/Error.h"
+#include "platform/InstallPaths.h"
 #include "platform/ResourceFile.h"
 #include "platform/SystemLibrary.h"
 
@@ -165,8 +166,10 @@ private:
 
     void InstallV2()
     {
+        // The elevated protocol installer runs from here: a folder of the installer's own, empty, that
+        // users may read but not change.
         const std::string folder = m_host.InstallDirectory() + "EthDrv\\";
-        if (!CreateDirectoryPath(folder))
+        if (!MakeInstallerFolder(folder))
             throw NRError("Could not create ethernet driver path");
 
         std::vector<std::string> lines;

@@ -3,6 +3,7 @@
 // the log, and the driver files and service left behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,14 +31,7 @@ struct Installation
 // One run on `windows`, answered with `keys` (consent first).
 Installation Install(const TempDir& dir, const char* windows, std::vector<WPARAM> keys)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileA(dir.File(found.cFileName).c_str());
-        while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
+    RemoveLogs(dir);
     InstallerRun run("NoxSetup.exe", windows);
     DialogAnswerer user(run.Process().Id(), std::move(keys), 20000);
     Installation result;
@@ -159,6 +153,71 @@ TEST_F(DriverInstall, AWholeV2InstallationLoadsNoLibraryFromTheInstallersFolder)
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), dialogs);
     EXPECT_EQ("5.70.100.0", DriverVersion()) << "the file versions were read";
     EXPECT_EQ(std::vector<std::string>{}, loaded);
+}
+
+namespace {
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+            names.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST_F(DriverInstall, ThePackageGoesIntoAnEmptiedFolderOfTheInstallersOwn)
+{
+    // What a user could have left for the elevated run: a library beside the protocol installer, a
+    // folder, a read-only file of the package's name.
+    const std::string folder = InstallFile("EthDrv\\");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder + "version.dll", "planted"));
+    ASSERT_TRUE(CreateDirectoryA((folder + "sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder + "sub\\inner.txt", "inner"));
+    ASSERT_TRUE(WriteWholeFile(folder + "NxNtSp50.inf", "old"));
+    ASSERT_TRUE(SetFileAttributesA((folder + "NxNtSp50.inf").c_str(), FILE_ATTRIBUTE_READONLY));
+    const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
+    EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
+    std::vector<std::string> expected(std::begin(kV2Files), std::end(kV2Files));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, FilesIn(folder));
+}
+
+TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
+{
+    // EthDrv links to a folder beside the installation (made by the test fixture).
+    const std::string install = BuildFile("linked-install\\install\\");
+    const std::string target = BuildFile("linked-install\\target\\");
+    ASSERT_EQ(std::vector<std::string>{"keep.txt"}, FilesIn(target));
+    SetInstallDirectory(&install);
+    std::vector<std::string> dialogs;
+    {
+        InstallerRun run("NoxSetup.exe", "win10");
+        DialogAnswerer user(run.Process().Id(), {'Y', VK_RETURN}, 20000);
+        for (const auto& dialog : user.Dialogs())
+            dialogs.push_back(dialog.text);
+        EXPECT_EQ(0u, run.WaitForExit());
+    }
+    EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FilesIn(target)) << "nothing written through the link";
+    EXPECT_EQ("kept\n", ReadWholeFile(target + "keep.txt"));
+    // Windows removes the link and installs into a folder made anew; Wine cannot remove a Unix link
+    // as a link, and the installer refuses.
+    const DWORD attributes = GetFileAttributesA((install + "EthDrv").c_str());
+    const bool madeAnew = dialogs == std::vector<std::string>{kConsent, kSetupComplete} &&
+                          attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const bool refused =
+        dialogs == std::vector<std::string>{kConsent, Failure("Could not create ethernet driver path")};
+    EXPECT_TRUE(madeAnew || refused) << dialogs.size();
 }
 
 TEST_F(DriverInstall, AnUpToDateDriverOnWindows10IsLeftAloneWithoutAskingForRights)

@@ -88,6 +88,8 @@ TEST(InstallSequence, TestPassNamesTheSystemFirstAsksNothingLogsNothingAndCopies
 TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
 {
     TempDir dir;
+    const NetworkShare share;
+    const std::string withoutBackslash = dir.Path().substr(0, dir.Path().size() - 1);
     const struct
     {
         const char* name;
@@ -99,11 +101,17 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
         {"consent refused", "", {'N'}, {kConsent}, 0},
         {"no installation", nullptr, {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
         {"folder gone", "C:\\Nox Racing Gone\\", {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
+        // The elevated run takes only a folder on a local fixed drive; a network folder exists, but
+        // any user of another machine may change it.
+        {"network folder", share.Path().c_str(), {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
         {"installed", "", {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},
+        // Stored without its final backslash: the log goes into the folder, not beside it.
+        {"no final backslash", withoutBackslash.c_str(), {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},
     };
     // The driver is current, so the driver step only says so (the installations are tested apart).
     ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\v2\\NxNtSp50.sys")));
     for (const auto& c : cases) {
+        RemoveLogs(dir);
         const std::string folder = c.folder && *c.folder ? c.folder : dir.Path();
         SetInstallDirectory(c.folder ? &folder : nullptr);
         SetGpsSpeedUnit(2);

@@ -98,3 +98,14 @@ std::vector<std::string> Logs(const TempDir& dir)
     return logs;
 }
 
+void RemoveLogs(const TempDir& dir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        DeleteFileA(dir.File(found.cFileName).c_str());
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+}

@@ -54,3 +54,4 @@ std::vector<std::string> LoadedPlantedLibraries(const testing_support::TempDir& 
 void SetInstallDirectory(const std::string* directory);
 // The install logs in `dir`, read whole.
 std::vector<std::string> Logs(const testing_support::TempDir& dir);
+void RemoveLogs(const testing_support::TempDir& dir);

@@ -149,8 +149,8 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
 
 TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
 {
-    // Any DLL loads; this one exports none of the three.
-    ASSERT_TRUE(CopyFileA(StandinFile("package\\v2\\NxNtSp50.sys").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
+    // A library of this process's word size that exports none of the three.
+    ASSERT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
     RunOn(OsWin7, true, "Win7 x64");
     InstallEthernetDrivers(m_host, m_system);
     EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win7 x64", "W32N55.DLL loaded",

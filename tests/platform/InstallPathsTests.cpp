@@ -1,0 +1,133 @@
+// The checks on the paths the elevated installer writes and runs below the maker's folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "platform/InstallPaths.h"
+
+using namespace testing_support;
+
+namespace {
+
+UINT WINAPI DriveTypeByLetter(LPCSTR root)
+{
+    switch (root[0]) {
+    case 'C':
+    case 'c':
+        return DRIVE_FIXED;
+    case 'A':
+        return DRIVE_REMOVABLE;
+    case 'N':
+        return DRIVE_REMOTE;
+    case 'R':
+        return DRIVE_CDROM;
+    default:
+        return DRIVE_NO_ROOT_DIR;
+    }
+}
+
+}  // namespace
+
+TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveAndEndsItWithABackslash)
+{
+    using Check = InstallDirectoryCheck;
+    const struct
+    {
+        const char* stored;
+        Check check;
+        const char* accepted;
+    } cases[] = {
+        {"C:\\Nox Racing\\", Check::Accepted, "C:\\Nox Racing\\"},
+        {"C:\\Nox Racing", Check::Accepted, "C:\\Nox Racing\\"},
+        {"c:\\", Check::Accepted, "c:\\"},
+        {"\\\\server\\share\\Nox\\", Check::NotAbsolute, ""},
+        {"\\\\?\\C:\\Nox\\", Check::NotAbsolute, ""},
+        {"\\\\.\\PhysicalDrive0\\", Check::NotAbsolute, ""},
+        {"Nox Racing\\", Check::NotAbsolute, ""},
+        {"\\Nox Racing\\", Check::NotAbsolute, ""},
+        {"C:Nox Racing\\", Check::NotAbsolute, ""},
+        {"C:/Nox Racing/", Check::NotAbsolute, ""},
+        {"", Check::NotAbsolute, ""},
+        {"A:\\Nox\\", Check::NotLocalFixedDrive, ""},
+        {"N:\\Nox\\", Check::NotLocalFixedDrive, ""},
+        {"R:\\Nox\\", Check::NotLocalFixedDrive, ""},
+        {"Q:\\Nox\\", Check::NotLocalFixedDrive, ""},
+    };
+    for (const auto& c : cases) {
+        std::string accepted;
+        EXPECT_EQ(c.check, CheckInstallDirectory(c.stored, accepted, DriveTypeByLetter)) << c.stored;
+        EXPECT_EQ(c.accepted, accepted) << c.stored;
+    }
+    std::string accepted;
+    EXPECT_EQ(InstallDirectoryCheck::Accepted, CheckInstallDirectory("C:\\Nox Racing", accepted))
+        << "the system's drive C: is fixed";
+}
+
+TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersReadAndExecuteOnly)
+{
+    // Checked on the descriptor itself: Wine keeps file access lists as Unix mode bits.
+    InstallerFolderSecurity security;
+    ASSERT_TRUE(security.Ready());
+    SECURITY_ATTRIBUTES* attributes = security.Attributes();
+    EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), attributes->nLength);
+    EXPECT_FALSE(attributes->bInheritHandle);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the maker's folder";
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+
+    std::vector<std::string> entries;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        EXPECT_EQ(CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE, ace->Header.AceFlags);
+        WELL_KNOWN_SID_TYPE known[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid};
+        const char* names[] = {"SYSTEM", "Administrators", "Users"};
+        std::string who = "?";
+        for (int k = 0; k < 3; ++k)
+            if (IsWellKnownSid(&ace->SidStart, known[k]))
+                who = names[k];
+        entries.push_back(who + " " + std::to_string(ace->Mask));
+    }
+    const std::string full = std::to_string(FILE_ALL_ACCESS);
+    const std::string readExecute = std::to_string(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
+    EXPECT_EQ((std::vector<std::string>{"SYSTEM " + full, "Administrators " + full, "Users " + readExecute}), entries);
+}
+
+TEST(InstallerFolder, IsMadeEmptyAndAnewWhateverWasThereAndRefusesAFile)
+{
+    TempDir dir;
+    const std::string folder = dir.File("EthDrv\\");
+    ASSERT_TRUE(MakeInstallerFolder(folder)) << "made where there was nothing";
+    // What a user could have left there for the elevated run: a library beside the protocol
+    // installer, a read-only file, a folder of files.
+    ASSERT_TRUE(WriteWholeFile(folder + "version.dll", "planted"));
+    ASSERT_TRUE(WriteWholeFile(folder + "locked.txt", "read-only"));
+    ASSERT_TRUE(SetFileAttributesA((folder + "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CreateDirectoryA((folder + "sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder + "sub\\inner.txt", "inner"));
+    ASSERT_TRUE(MakeInstallerFolder(folder));
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    std::vector<std::string> left;
+    do
+        left.push_back(found.cFileName);
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::string>{".", ".."}), left);
+
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_TRUE(WriteWholeFile(dir.File("EthDrv"), "a file of the folder's name"));
+    EXPECT_FALSE(MakeInstallerFolder(folder));
+    EXPECT_EQ("a file of the folder's name", ReadWholeFile(dir.File("EthDrv")));
+}
