@@ -54,6 +54,16 @@ while(NOX_PACKAGE_FILES)
   string(APPEND NOX_PACKAGE_RC "${id} NR_ETHERNET \"${NOX_PACKAGE}/${relative}\"\n")
   list(APPEND NOX_PACKAGE_PATHS ${NOX_PACKAGE}/${relative})
 endwhile()
+# A package from outside must be the vendor's current one: never the project's stand-ins, never
+# another driver version.
+if(NOX_DRIVER_PACKAGE_DIR)
+  find_program(NOX_PYTHON3 python3 REQUIRED)
+  execute_process(COMMAND ${NOX_PYTHON3} ${CMAKE_SOURCE_DIR}/cmake/check-driver-package.py ${NOX_DRIVER_PACKAGE_DIR}
+    RESULT_VARIABLE package_refused OUTPUT_VARIABLE package_problems)
+  if(package_refused)
+    message(FATAL_ERROR "NOX_DRIVER_PACKAGE_DIR is not the vendor's current driver package:\n${package_problems}")
+  endif()
+endif()
 set(NOX_DRIVER_PACKAGE_RC ${CMAKE_BINARY_DIR}/DriverPackage.rc)
 file(CONFIGURE OUTPUT ${NOX_DRIVER_PACKAGE_RC} CONTENT "${NOX_PACKAGE_RC}")
 set_source_files_properties(${NOX_DRIVER_PACKAGE_RC} PROPERTIES OBJECT_DEPENDS "${NOX_PACKAGE_PATHS}")

@@ -1,14 +1,19 @@
 #!/bin/sh
 # Builds the shipped 32-bit installer from a clean tree in a fresh build folder, signs it twice (SHA-1
-# primary, nested SHA-256) and time-stamps both signatures, verifies the result with osslsigncode,
-# and writes into dist/: the installer, its SHA-256 sum and RELEASE.txt (version, commit, signer,
-# digests).
+# primary, nested SHA-256) and time-stamps both signatures, verifies the result with osslsigncode
+# (signed by the certificate in the PKCS#12 file, by its SHA-256 fingerprint) and the shipped-file
+# check, and writes into dist/: the installer, its SHA-256 sum and RELEASE.txt (version, commit,
+# signer, digests, and every file of the driver package it carries with its SHA-256).
 #
-#   scripts/release.sh              the real release: needs NOX_SIGN_PKCS12 with NOX_SIGN_PASSWORD_FILE
-#                                   (or NOX_SIGN_PASSWORD) and NOX_SIGN_TIMESTAMP_URL
-#   scripts/release.sh --dry-run    the same with the development certificate and a time-stamping
-#                                   authority started on the loopback address; a tree with uncommitted
-#                                   changes is allowed and said so
+#   scripts/release.sh              the real release: needs NOX_DRIVER_PACKAGE_DIR (the vendor's
+#                                   package; the build refuses the stand-ins and any other driver
+#                                   version), NOX_SIGN_PKCS12 with NOX_SIGN_PASSWORD_FILE (a file only
+#                                   its owner may read; or NOX_SIGN_PASSWORD, which goes into such a
+#                                   file and not into the build's environment) and NOX_SIGN_TIMESTAMP_URL
+#   scripts/release.sh --dry-run    the same with the development certificate, a time-stamping
+#                                   authority started on the loopback address and, without
+#                                   NOX_DRIVER_PACKAGE_DIR, the stand-in package; a tree with
+#                                   uncommitted changes is allowed; RELEASE.txt says all of it
 # Options: --dist DIR (default dist/), --build DIR (default build/release or build/release-dry-run).
 set -eu
 cd "$(dirname "$0")/.."
@@ -26,12 +31,21 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-[ -n "$build" ] || build="$root/build/release$([ "$dry_run" = yes ] && echo -dry-run)"
+if [ -z "$build" ]; then
+  build="$root/build/release"
+  [ "$dry_run" = no ] || build="$build-dry-run"
+fi
 
 refuse() {
   echo "release: $1" >&2
   exit 1
 }
+
+if [ "$dry_run" = no ]; then
+  [ -n "${NOX_DRIVER_PACKAGE_DIR:-}" ] ||
+    refuse "NOX_DRIVER_PACKAGE_DIR names no driver package: a release carries the vendor's, never the stand-ins"
+  [ -d "$NOX_DRIVER_PACKAGE_DIR" ] || refuse "the driver package $NOX_DRIVER_PACKAGE_DIR does not exist"
+fi
 
 if commit=$(git rev-parse HEAD 2>/dev/null); then
   changes=$(git status --porcelain --untracked-files=normal)
@@ -67,6 +81,18 @@ else
   [ -f "$NOX_SIGN_PKCS12" ] || refuse "the certificate $NOX_SIGN_PKCS12 does not exist"
   [ -n "${NOX_SIGN_PASSWORD_FILE:-}${NOX_SIGN_PASSWORD:-}" ] ||
     refuse "neither NOX_SIGN_PASSWORD_FILE nor NOX_SIGN_PASSWORD gives the certificate's password"
+  if [ -n "${NOX_SIGN_PASSWORD_FILE:-}" ]; then
+    [ -f "$NOX_SIGN_PASSWORD_FILE" ] || refuse "the password file $NOX_SIGN_PASSWORD_FILE does not exist"
+    case $(stat -c %a "$NOX_SIGN_PASSWORD_FILE") in
+    [0-7]00) ;;
+    *) refuse "the password file $NOX_SIGN_PASSWORD_FILE may be read by others: chmod 600 it" ;;
+    esac
+  else
+    # The password goes into a file only this user may read; the build never sees it in its environment.
+    NOX_SIGN_PASSWORD_FILE="$work/password"
+    (umask 077 && printf '%s' "$NOX_SIGN_PASSWORD" >"$NOX_SIGN_PASSWORD_FILE")
+  fi
+  unset NOX_SIGN_PASSWORD
   [ -n "${NOX_SIGN_TIMESTAMP_URL:-}" ] || refuse "NOX_SIGN_TIMESTAMP_URL names no time-stamping authority"
   # A certificate from a public CA, and that CA's time stamps: both checked against the system's CAs.
   tsa_ca=system
@@ -77,21 +103,21 @@ export NOX_SIGN_TIMESTAMP_URL
 scripts/install-deps.sh
 [ "$dry_run" = yes ] || rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
+  -DNOX_DRIVER_PACKAGE_DIR="${NOX_DRIVER_PACKAGE_DIR:-}" \
   -DNOX_SIGN_PKCS12="${NOX_SIGN_PKCS12:-}" -DNOX_SIGN_PASSWORD_FILE="${NOX_SIGN_PASSWORD_FILE:-}" \
-  -DNOX_SIGN_TIMESTAMP_URL="$NOX_SIGN_TIMESTAMP_URL" >/dev/null
+  -DNOX_SIGN_TIMESTAMP_URL="$NOX_SIGN_TIMESTAMP_URL" >/dev/null || refuse "the build cannot be configured"
+
 # The signed file is made afresh, so that it carries this run's time stamps.
 rm -f "$build/NoxSetup.exe"
 cmake --build "$build" --target NoxSetup -j "$(nproc)" >/dev/null
 
 pfx=${NOX_SIGN_PKCS12:-$build/signing/maker-dev.pfx}
-passfile=${NOX_SIGN_PASSWORD_FILE:-}
-[ -n "$passfile" ] || [ -n "${NOX_SIGN_PASSWORD:-}" ] || passfile="$build/signing/maker-dev.pass"
-if [ -z "$passfile" ]; then
-  passfile="$work/password"
-  (umask 077 && printf '%s' "$NOX_SIGN_PASSWORD" >"$passfile")
-fi
+passfile=${NOX_SIGN_PASSWORD_FILE:-$build/signing/maker-dev.pass}
 tests/signing/check-signatures.sh "$build/NoxSetup.exe" "$pfx" "$passfile" "$tsa_ca" "$ca_file" >/dev/null ||
   refuse "the signed installer does not verify"
+tests/shipped/check-shipped-exe.sh "$build/NoxSetup.exe" i686-w64-mingw32-objdump \
+  tests/shipped/newer-windows-imports.txt >/dev/null || refuse "the shipped-file check fails"
+package=${NOX_DRIVER_PACKAGE_DIR:-$build/standins-out/package}
 
 mkdir -p "$dist"
 cp -f "$build/NoxSetup.exe" "$dist/NoxSetup.exe"
@@ -111,5 +137,14 @@ stamps=$(osslsigncode verify -in "$dist/NoxSetup.exe" -ignore-timestamp 2>/dev/n
   echo "Signature: SHA-256 nested, file digest $(echo "$digests" | sed -n 2p)"
   echo "Stamped:   ${stamps:-no time stamp shown}"
   echo "SHA-256:   $(cut -d' ' -f1 "$dist/NoxSetup.exe.sha256")  NoxSetup.exe"
+  if [ -n "${NOX_DRIVER_PACKAGE_DIR:-}" ]; then
+    echo "Driver package, the vendor's, from $NOX_DRIVER_PACKAGE_DIR:"
+  else
+    echo "Driver package: the project's STAND-INS (dry run), not the vendor's:"
+  fi
+  for file in v2/NxNtSp50.cat v2/NxNtSp50.inf v2/NxNtSp50.sys v2/ProtInstall.exe v2/W64N55.dll \
+    direct/NxNtSp50.SYS direct/NxNtMp50.SYS; do
+    echo "Package:   $(sha256sum "$package/$file" | cut -d' ' -f1)  $file"
+  done
 } >"$dist/RELEASE.txt"
 cat "$dist/RELEASE.txt"
