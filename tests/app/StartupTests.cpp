@@ -160,22 +160,40 @@ TEST_F(StartupTest, EndsWithOneWhenTheRedirectionSwitchesAreMissing)
     }
 }
 
+namespace {
+
+// A class of the installer window's name, registered by someone else while the object lives: the
+// installer's own cannot be, so start-up ends where it would create its window.
+class WindowClassSquatter
+{
+public:
+    WindowClassSquatter()
+    {
+        WNDCLASSEXA squatter = {};
+        squatter.cbSize = sizeof(squatter);
+        squatter.lpfnWndProc = DefWindowProcA;
+        squatter.hInstance = GetModuleHandleA(nullptr);
+        squatter.lpszClassName = "NoxSetupWnd";
+        m_registered = RegisterClassExA(&squatter) != 0;
+    }
+    ~WindowClassSquatter() { UnregisterClassA("NoxSetupWnd", GetModuleHandleA(nullptr)); }
+    bool Registered() const { return m_registered; }
+
+private:
+    bool m_registered = false;
+};
+
+}  // namespace
+
 TEST_F(StartupTest, EndsWithOneAndNoBoxWhenTheWindowCannotBeMade)
 {
-    // A class of the same name already registered by someone else: NoxSetupWnd's cannot be.
-    WNDCLASSEXA squatter = {};
-    squatter.cbSize = sizeof(squatter);
-    squatter.lpfnWndProc = DefWindowProcA;
-    squatter.hInstance = GetModuleHandleA(nullptr);
-    squatter.lpszClassName = "NoxSetupWnd";
-    ASSERT_TRUE(RegisterClassExA(&squatter));
-
+    const WindowClassSquatter squatter;
+    ASSERT_TRUE(squatter.Registered());
     const int windowsBefore = ProcessWindowCount();
     WindowAnswerer box("#32770", WM_COMMAND, IDOK, 2000);
     EXPECT_EQ(1, Run(StartupSystem{Yes, Windows10, "kernel32.dll", Accept}));
     EXPECT_FALSE(box.Appeared());
     EXPECT_EQ(windowsBefore, ProcessWindowCount());
-    UnregisterClassA("NoxSetupWnd", GetModuleHandleA(nullptr));
 }
 
 TEST_F(StartupTest, AnyCommandLineTextSetsTheTestModeFlagOfTheWindow)
@@ -226,14 +244,10 @@ OsType WindowsXp() { return OsWinXP; }
 
 TEST_F(StartupTest, AFilteredAdministratorTokenRunsTheInstallerElevatedOnceAndEndsWithItsExitCode)
 {
-    // Where start-up goes on, the window cannot be made (a class of its name is taken), which ends
-    // the run with 1 and no box; an elevated instance that ran ends it with that instance's 7.
-    WNDCLASSEXA squatter = {};
-    squatter.cbSize = sizeof(squatter);
-    squatter.lpfnWndProc = DefWindowProcA;
-    squatter.hInstance = GetModuleHandleA(nullptr);
-    squatter.lpszClassName = "NoxSetupWnd";
-    ASSERT_TRUE(RegisterClassExA(&squatter));
+    // Where start-up goes on, the window cannot be made, which ends the run with 1 and no box; an
+    // elevated instance that ran ends it with that instance's 7.
+    const WindowClassSquatter squatter;
+    ASSERT_TRUE(squatter.Registered());
 
     const struct
     {
@@ -270,5 +284,4 @@ TEST_F(StartupTest, AFilteredAdministratorTokenRunsTheInstallerElevatedOnceAndEn
             EXPECT_EQ(SW_SHOWNORMAL, g_elevation.showCommand) << c.name;
         }
     }
-    UnregisterClassA("NoxSetupWnd", GetModuleHandleA(nullptr));
 }
