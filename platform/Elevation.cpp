@@ -36,11 +36,14 @@ ProcessElevation QueryProcessElevation()
 
 ElevatedRun RunElevatedAndWait(const std::wstring& program, int showCommand, DWORD& exitCode)
 {
+    // Quoted whole, so that a folder with a blank in its name does not become command-line text,
+    // which would start a test pass.
+    const std::wstring quoted = L"\"" + program + L"\"";
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = L"runas";
-    info.lpFile = program.c_str();
+    info.lpFile = quoted.c_str();
     info.lpParameters = L"";
     info.nShow = showCommand;
     if (!ShellExecuteExW(&info))

@@ -131,7 +131,9 @@ TEST(ElevatedRun, WaitsForTheProgramAndGivesItsExitCodeOrSaysItCouldNotStart)
     // Wine has no prompt: "runas" starts the program as it is. The probe's exit code is the
     // Windows class it finds.
     TempDir dir;
-    const std::string probe = CopyExecutable("os_probe.exe", dir, "os_probe_elevated.exe");
+    ASSERT_TRUE(CreateDirectoryA(dir.File("with blank").c_str(), nullptr));
+    const std::string probe = dir.File("with blank\\os_probe_elevated.exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("os_probe.exe").c_str(), probe.c_str(), FALSE));
     ScopedWindowsVersion windows10("os_probe_elevated.exe", "win10");
     DWORD exitCode = 0;
     EXPECT_EQ(ElevatedRun::Finished,
