@@ -185,8 +185,9 @@ void NoxSetupWnd::OnCaptionButtonClicked(WPARAM id, LPARAM sender)
 
 void NoxSetupWnd::RunInstallStep(LPARAM step)
 {
-    if (step < 0 || step > kLastStep)
+    if (step < 0 || step > kLastStep || step != m_awaitedStep)
         return;
+    m_awaitedStep = -1;
     if (step == 0) {
         AddProgressLine("%s", g_osName.c_str());
         if (!IsTestMode()) {

@@ -94,7 +94,13 @@ private:
     void LayoutCaptionButtons(int width);
     void OnCaptionButtonClicked(WPARAM id, LPARAM sender);
     void RunInstallStep(LPARAM step);
-    void PostStep(int step) { PostMessage(WM_INSTALL_STEP, 0, step); }
+    // Any program on the desktop can post WM_INSTALL_STEP: only the step this window posted last,
+    // and not yet run, is taken.
+    void PostStep(int step)
+    {
+        m_awaitedStep = step;
+        PostMessage(WM_INSTALL_STEP, 0, step);
+    }
     bool AskForConsent();
     void OfferCopyToClipboard();
     int ShowMessageBox(const std::string& text, int type);
@@ -103,5 +109,6 @@ private:
     std::string m_installDirectory;
     std::uint8_t m_installDrivers = 0;
     std::uint8_t m_testMode = 0;
+    int m_awaitedStep = -1;  // none
     NRBitmapHandle m_mark;
 };

@@ -165,7 +165,15 @@ TEST(InstallSequence, MessagesFromAnotherProgramActOnlyWhenTheyAreTheInstallersO
     EXPECT_EQ(0u, send(0, 16));
     EXPECT_EQ(0u, send(1, 20));
     EXPECT_EQ(1u, send(0, 20));
+    // Install steps the installer did not post itself: the last one (a second box inside the
+    // consent box), the driver step, the next step and one out of range.
+    for (LPARAM step : {7, 2, 1, 8})
+        PostMessageA(window, WM_USER + 35, 0, step);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    HWND second = WaitForToolkitDialog(run.Process().Id(), 500, consent);
 
+    EXPECT_FALSE(second) << "a step another program posted ran";
     EXPECT_TRUE(IsWindow(pane));
     EXPECT_TRUE(IsWindowVisible(consent));
     PostMessageA(consent, WM_CLOSE, 0, 0);

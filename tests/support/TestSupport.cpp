@@ -493,6 +493,28 @@ void WarmUpGuiObjects()
     DestroyWindow(first);
 }
 
+#ifndef _WIN64
+// A 32-bit process under WoW64 keeps the GDI handle table in its 64-bit process environment block
+// (Wine leaves the 32-bit one's empty): the 64-bit thread block lies WowTebOffset bytes from the 32-bit
+// one, and points to that block. Both lie below 4 GB.
+const GdiHandleEntry* Wow64GdiHandleTable()
+{
+    constexpr size_t kTebWowTebOffset = 0xFDC, kTeb64Peb = 0x60, kPeb64GdiSharedHandleTable = 0xF8;
+    const char* teb = nullptr;
+    asm("movl %%fs:0x18, %0" : "=r"(teb));  // the thread's own block
+    const LONG wowTebOffset = *reinterpret_cast<const LONG*>(teb + kTebWowTebOffset);
+    if (wowTebOffset == 0)
+        return nullptr;
+    const unsigned long long peb64 = *reinterpret_cast<const unsigned long long*>(teb + wowTebOffset + kTeb64Peb);
+    if (peb64 == 0 || peb64 > 0xFFFFFFFFull)
+        return nullptr;
+    const unsigned long long table =
+        *reinterpret_cast<const unsigned long long*>(static_cast<uintptr_t>(peb64) + kPeb64GdiSharedHandleTable);
+    return table && table <= 0xFFFFFFFFull ? reinterpret_cast<const GdiHandleEntry*>(static_cast<uintptr_t>(table))
+                                           : nullptr;
+}
+#endif
+
 int GdiObjectCount()
 {
     WarmUpGuiObjects();
@@ -500,6 +522,10 @@ int GdiObjectCount()
     if (!peb)
         return -1;
     auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiSharedHandleTable);
+#ifndef _WIN64
+    if (!table)
+        table = Wow64GdiHandleTable();
+#endif
     if (!table)
         return -1;
     int count = 0;
