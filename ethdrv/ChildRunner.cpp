@@ -88,7 +88,9 @@ ChildOutcome ReadRedirectedOutput(HANDLE read, HANDLE process, DWORD timeoutMs, 
             if (!ReadFile(read, chunk, std::min(available, kReadChunk), &count, nullptr))
                 return ChildOutcome::ReadFailed;
             output.Feed(chunk, count);
-            continue;
+            // A child that writes without pause is still held to the limit.
+            if (GetTickCount() - start < timeoutMs)
+                continue;
         }
         if (pipeClosed && childEnded) {
             output.Finish();

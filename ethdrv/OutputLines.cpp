@@ -2,6 +2,9 @@
 
 void OutputLines::Feed(const char* bytes, std::size_t count)
 {
+    if (count > kMaxKeptBytes - m_fed)
+        count = kMaxKeptBytes - m_fed;
+    m_fed += count;
     for (std::size_t i = 0; i < count; ++i) {
         const char c = bytes[i];
         if (c == '\r')

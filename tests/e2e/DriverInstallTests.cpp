@@ -312,6 +312,19 @@ TEST_F(DriverInstall, AServiceQueryThatDoesNotEndIsCutOffAndEndsTheServerToo)
     EXPECT_EQ(1u, server.ExitCode());
 }
 
+TEST_F(DriverInstall, AServiceQueryThatFloodsItsOutputIsCutOffAtTheLimitToo)
+{
+    ASSERT_TRUE(MoveFileA(ServiceTool().c_str(), SavedServiceTool().c_str()));
+    ASSERT_TRUE(CopyFileA(BuildFile("output_flood.exe").c_str(), ServiceTool().c_str(), FALSE));
+    RunServiceToolFromItsFile(true);
+
+    const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
+
+    RestoreServiceTool();
+    EXPECT_EQ((std::vector<std::string>{kConsent, Failure("Could not determine if NxNtSp50 is running")}), run.dialogs);
+    EXPECT_NE(std::string::npos, run.log.find("\\System32\\sc.exe query NxNtSp50 TIMEOUT")) << run.log;
+}
+
 TEST_F(DriverInstall, Windows7InstallsDirectlyWithOrWithoutTheVendorLibraryUnlessADriverIsThere)
 {
     // A read-only image at a target is written over.

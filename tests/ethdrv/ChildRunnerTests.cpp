@@ -37,6 +37,14 @@ TEST(OutputLines, SplitsAtLineFeedsDropsCarriageReturnsAndEmptyLinesAndKeepsALas
         output.Finish();
         EXPECT_EQ(c.expected, output.Lines()) << ::testing::PrintToString(c.pieces);
     }
+    // What comes after the first MiB is not kept.
+    OutputLines flood;
+    const std::string lines(OutputLines::kMaxKeptBytes, '\n');
+    flood.Feed("first\n", 6);
+    flood.Feed(lines.data(), lines.size());
+    flood.Feed("late\n", 5);
+    flood.Finish();
+    EXPECT_EQ(Lines{"first"}, flood.Lines());
 }
 
 namespace {
