@@ -1,6 +1,7 @@
 // The button's colours, mouse and keyboard presses, and its notifications.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "TestSupport.h"
@@ -93,6 +94,13 @@ TEST(Button, ClicksOnlyWhenReleasedOverItAndAnswersARightClickEvenDisabled)
     fixture.Send(WM_LBUTTONDOWN, MK_LBUTTON);
     fixture.Send(WM_LBUTTONUP);
     EXPECT_EQ((std::vector<UINT>{7, 2, 3, 4}), fixture.Posted()) << "focus request, pressed, ended, clicked";
+
+    fixture.Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    fixture.Send(WM_LBUTTONUP);
+    fixture.Send(WM_LBUTTONDBLCLK, MK_LBUTTON);
+    fixture.Send(WM_LBUTTONUP);
+    const std::vector<UINT> doubleClick = fixture.Posted();
+    EXPECT_EQ(1, std::count(doubleClick.begin(), doubleClick.end(), 4u)) << "a double-click is one click";
 
     fixture.Send(WM_LBUTTONDOWN, MK_LBUTTON);
     fixture.Send(WM_MOUSELEAVE);

@@ -2,6 +2,7 @@
 // marks, rich-text lines, and the container the installer keeps its progress lines in.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ TEST(ListLayout, ScrollsByRowsAndPagesWithinTheList)
     EXPECT_DOUBLE_EQ(180.0 / 1801, ScrolledByPages(metrics, 0.0, 1));
     EXPECT_DOUBLE_EQ(0.0, ScrolledByRows(metrics, 0.0, -1));
     EXPECT_DOUBLE_EQ(1.0 - 180.0 / 1801, ScrolledByPages(metrics, 0.0, 50)) << "never past the last page";
+    EXPECT_DOUBLE_EQ(1.0 - 180.0 / 1801, ScrolledByPages(metrics, 0.0, std::numeric_limits<int>::max()))
+        << "a page count posted by anyone";
+    EXPECT_DOUBLE_EQ(0.0, ScrolledByPages(metrics, 0.5, std::numeric_limits<int>::min()));
     EXPECT_EQ(90, FirstVisibleRow(metrics, ScrolledByPages(metrics, 0.0, 9)));
     EXPECT_EQ(99, RowAt(metrics, 1.0 - 180.0 / 1801, 170, 100));
     EXPECT_EQ(-1, RowAt(metrics, 0.0, 5, 0));

@@ -230,8 +230,10 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
         m_lastMouseY = y;
         return true;
     }
-    case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        // The second press of a double-click: the first one has clicked already.
+        return true;
+    case WM_LBUTTONDOWN:
         if (m_enabled) {
             m_hovered = m_armed = m_pressedLook = 1;
             Invalidate(true);

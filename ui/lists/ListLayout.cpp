@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <limits>
 
 bool ListFits(const NRListMetrics& metrics) { return metrics.listHeight <= metrics.clientHeight; }
 
@@ -58,7 +59,11 @@ double ScrolledByPages(const NRListMetrics& metrics, double position, int pages)
 {
     if (ListFits(metrics) || metrics.rowHeight <= 0)
         return ListFits(metrics) ? 0.0 : position;
-    return ScrolledByRows(metrics, position, pages * metrics.clientHeight / metrics.rowHeight);
+    // In 64 bits: `pages` may come from a message any program can post. Past the whole list is as
+    // far as it goes.
+    const long long rows = static_cast<long long>(pages) * metrics.clientHeight / metrics.rowHeight;
+    const long long limit = std::numeric_limits<int>::max();
+    return ScrolledByRows(metrics, position, static_cast<int>(std::max(-limit, std::min(rows, limit))));
 }
 
 double PositionShowingRow(const NRListMetrics& metrics, double position, int row)
