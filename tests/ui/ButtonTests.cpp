@@ -115,6 +115,30 @@ TEST(Button, ClicksOnlyWhenReleasedOverItAndAnswersARightClickEvenDisabled)
     EXPECT_EQ((std::vector<UINT>{6}), fixture.Posted()) << "disabled: only the right click";
 }
 
+TEST(Button, FlashingSetBeforeTheWindowExistsStartsWithTheWindowAndLeavesNoThreadTimer)
+{
+    NRButton button;
+    button.SetFlashing(true);
+    HWND parent =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(button.Create(parent, RECT{10, 10, 90, 30}));
+    bool threadTimer = false, windowTimer = false;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1500 && !windowTimer) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            threadTimer = threadTimer || msg.hwnd == nullptr;
+            windowTimer = windowTimer || msg.hwnd == button.Handle();
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    EXPECT_TRUE(windowTimer) << "it flashes";
+    EXPECT_FALSE(threadTimer);
+    button.DestroyWindow();
+    DestroyWindow(parent);
+}
+
 TEST(Button, AKeyboardPressClicksAtOnceAndEndsHalfASecondLater)
 {
     ButtonFixture fixture;

@@ -121,8 +121,13 @@ TEST(WindowImpl, FailedCreationLeavesNoWindowAndNoBookkeepingBehind)
 
     // Nothing stale is left for the next window to pick up.
     DerivedTestWindow next;
-    ASSERT_TRUE(next.Create(nullptr, kRect, "next", WS_POPUP));
+    ASSERT_TRUE(next.Create(nullptr, kRect, "next", WS_POPUP | WS_VISIBLE));
     EXPECT_EQ("next", next.createdAs);
+    // The one that failed asks no repaint of anyone (a null window would mean every window).
+    ValidateRect(next.Handle(), nullptr);
+    EXPECT_FALSE(failing.Invalidate());
+    RECT update = {};
+    EXPECT_FALSE(GetUpdateRect(next.Handle(), &update, FALSE));
     next.DestroyWindow();
 }
 

@@ -130,6 +130,10 @@ void NRButton::SetFlashing(bool flashing)
 {
     m_flashing = flashing ? 1 : 0;
     m_flashPhase = m_flashing;
+    // Without a window a timer would belong to the thread and never be killed: the window starts
+    // flashing when it is made.
+    if (!Handle())
+        return;
     KillTimer(Handle(), kFlashOffTimerId);
     KillTimer(Handle(), kFlashOnTimerId);
     if (m_flashing)
@@ -204,6 +208,8 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
         } else {
             SetCaption(m_caption, m_accelerator);
         }
+        if (m_flashing)
+            SetTimer(Handle(), kFlashOffTimerId, kFlashOnMs, nullptr);
         return true;
     case WM_PAINT: {
         NRPaintCycle cycle(Handle());

@@ -16,7 +16,8 @@ public:
     bool DestroyWindow() { return ::DestroyWindow(m_hWnd) != FALSE; }
     bool ShowWindow(int command) { return ::ShowWindow(m_hWnd, command) != FALSE; }
     bool UpdateWindow() { return ::UpdateWindow(m_hWnd) != FALSE; }
-    bool Invalidate(bool erase = true) { return ::InvalidateRect(m_hWnd, nullptr, erase) != FALSE; }
+    // Without a window, nothing: InvalidateRect would take a null window for every window there is.
+    bool Invalidate(bool erase = true) { return m_hWnd && ::InvalidateRect(m_hWnd, nullptr, erase) != FALSE; }
 
     bool SetWindowText(const char* text) { return ::SetWindowTextA(m_hWnd, text) != FALSE; }
     std::string GetWindowText() const;
