@@ -158,6 +158,20 @@ TEST(ScrollBar, DraggingTheThumbMovesItAndReportsTheMovement)
                                                       {WM_NR_SCROLL_THUMB_RELEASED, 0}}),
               posted);
 
+    // A drag ends when another window takes the mouse, or when a move comes without the button.
+    for (UINT end : {WM_CAPTURECHANGED, WM_MOUSEMOVE}) {
+        bar.SetThumb(0.5, 0.0);
+        SendMessageA(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 20));
+        ASSERT_EQ(static_cast<UINT>(WM_NR_SCROLL_THUMB), bar.CurrentAction());
+        if (end == WM_CAPTURECHANGED)
+            SendMessageA(bar.Handle(), WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(parent.Handle()));
+        SendMessageA(bar.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 60));
+        EXPECT_EQ(0u, bar.CurrentAction()) << end;
+        EXPECT_EQ((std::vector<std::pair<UINT, LPARAM>>{{WM_NR_SCROLL_THUMB, 0}, {WM_NR_SCROLL_THUMB_RELEASED, 0}}),
+                  parent.Take(WM_NR_SCROLL_THUMB, WM_NR_SCROLL_THUMB_RELEASED))
+            << end << ": released once, and plain moves scroll no more";
+    }
+
     bar.ShowWindow(SW_HIDE);
     EXPECT_DOUBLE_EQ(1.0, bar.ThumbSize()) << "hiding resets the thumb";
     EXPECT_DOUBLE_EQ(0.0, bar.ThumbPosition());

@@ -91,7 +91,16 @@ bool NRScrollBar::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
         result = 0;
         return true;
     case WM_MOUSEMOVE:
+        // A drag whose button is no longer down ended where the bar did not see it.
+        if (m_action == WM_NR_SCROLL_THUMB && !(wParam & MK_LBUTTON))
+            OnButtonUp();
         OnMouseMove(lParam);
+        result = 0;
+        return true;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (Alt+Tab, a box): the drag ends here.
+        if (m_action == WM_NR_SCROLL_THUMB && reinterpret_cast<HWND>(lParam) != Handle())
+            OnButtonUp();
         result = 0;
         return true;
     case WM_LBUTTONUP:
