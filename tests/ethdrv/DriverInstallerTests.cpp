@@ -247,8 +247,13 @@ TEST(RedirectionOff, TurnsOffOnceRestoresOnceAndRaisesTheTextOfTheCallThatFailed
             EXPECT_EQ(&g_redirection, g_redirection.restoredWith) << "the saved state goes back";
         }
     }
+    // Both switches or none: with one of them missing nothing is called.
     g_redirection = {};
-    RedirectionOff none(nullptr, nullptr, "off failed", "restore failed");
-    none.Restore();
+    {
+        RedirectionOff offOnly(FakeRedirectionOff, nullptr, "off failed", "restore failed");
+        offOnly.Restore();
+        RedirectionOff restoreOnly(nullptr, FakeRedirectionRestore, "off failed", "restore failed");
+        restoreOnly.Restore();
+    }
     EXPECT_EQ(0, g_redirection.offCalls + g_redirection.restoreCalls) << "32-bit Windows: nothing to call";
 }

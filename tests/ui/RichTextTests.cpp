@@ -342,18 +342,3 @@ TEST(RichTextLayout, RefusesACustomColourTheTableNoLongerHas)
     rich.SetCustomColours({MakeColour(10, 20, 30)});
     EXPECT_THROW(rich.Layout(page.context, 0, 0, 300, 100), std::invalid_argument);
 }
-
-TEST(RichTextLayout, PaintingManyTimesLeavesNoGdiObjectBehind)
-{
-    Page page;
-    NRRichText rich;
-    ASSERT_TRUE(rich.Measure(page.context, "$cyError in $cbx$cw (5)\n$jlName$jrValue"));
-    rich.Layout(page.context, 0, 0, 300, 100);
-    const int before = GdiObjectCount();
-    for (int i = 0; i < 200; ++i) {
-        rich.Layout(page.context, 0, 0, 300, 100);
-        NRTextExtent extent = {};
-        rich.Layout(page.context, 0, 0, 300, 100, &extent);
-    }
-    EXPECT_EQ(before, GdiObjectCount());
-}
