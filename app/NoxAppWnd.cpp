@@ -234,11 +234,12 @@ void NoxAppWndBase::CloseMainWindow()
 {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
-    if (::GetWindowPlacement(Handle(), &placement) &&
-        (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_HIDE || placement.showCmd == SW_MINIMIZE)) {
-        ShowWindow(SW_SHOWNORMAL);
-        ::GetWindowPlacement(Handle(), &placement);
+    if (::GetWindowPlacement(Handle(), &placement)) {
+        // A minimised or hidden window is stored as shown normally, at the normal position the
+        // placement already holds: restoring it first would only flash it on screen.
+        if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_HIDE || placement.showCmd == SW_MINIMIZE)
+            placement.showCmd = SW_SHOWNORMAL;
+        g_registry.WriteWindowPlacement(placement);
     }
-    g_registry.WriteWindowPlacement(placement);
     DestroyWindow();
 }

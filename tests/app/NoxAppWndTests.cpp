@@ -2,6 +2,7 @@
 // processes may send it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -54,10 +55,58 @@ protected:
         ++closeRequests;
         return allowClose;
     }
-    void CloseMainWindow() override { DestroyWindow(); }  // the base would store the placement
+    void CloseMainWindow() override
+    {
+        if (storePlacement)
+            NoxAppWnd::CloseMainWindow();
+        else
+            DestroyWindow();  // the base stores the placement in the maker's key
+    }
+
+public:
+    bool storePlacement = false;
 };
 
+// Which windows of this thread were asked to restore or show normally.
+std::vector<HWND> g_restored;
+LRESULT CALLBACK RecordRestores(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_MINMAX && (LOWORD(lParam) == SW_SHOWNORMAL || LOWORD(lParam) == SW_RESTORE))
+        g_restored.push_back(reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
+
+TEST(NoxAppWnd, ClosingMinimisedStoresTheNormalPlacementWithoutShowingTheWindowAgain)
+{
+    TestAppWnd window;
+    window.storePlacement = true;
+    ASSERT_TRUE(window.Create(nullptr, RECT{10, 20, 650, 500}));
+    window.ShowWindow(SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window.Handle()));
+    g_restored.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RecordRestores, nullptr, GetCurrentThreadId());
+    const HWND handle = window.Handle();
+    window.SendMessage(WM_CLOSE);
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(window.IsWindow());
+    EXPECT_EQ(0, std::count(g_restored.begin(), g_restored.end(), handle)) << "no flash on the way out";
+
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Nox Racing\\NoxSetup", 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+    WINDOWPLACEMENT stored = {};
+    DWORD size = sizeof(stored);
+    const LONG read = RegQueryValueExA(key, "WindowPlacement", nullptr, nullptr, reinterpret_cast<BYTE*>(&stored), &size);
+    // The installer's own runs never leave one; the end-to-end tests check that.
+    RegDeleteValueA(key, "WindowPlacement");
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, read);
+    EXPECT_EQ(static_cast<UINT>(SW_SHOWNORMAL), stored.showCmd);
+    EXPECT_EQ(10, stored.rcNormalPosition.left);
+    EXPECT_EQ(650, stored.rcNormalPosition.right);
+}
 
 TEST(NoxAppWnd, CloseIsRefusedWhileADialogIsOpenAndAskedOtherwise)
 {
