@@ -1,6 +1,7 @@
 #include "app/ErrorReport.h"
 
 #include "platform/CrashReporter.h"
+#include "platform/Lookups.h"
 #include "platform/Text.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/text/RichText.h"
@@ -21,9 +22,8 @@ std::string ErrorReportText(const std::string& area, long number, const std::str
 
 std::string ProgramFolder()
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string program(path, length < MAX_PATH ? length : 0);
+    // At full length: 260 characters may cut a deep folder's path short.
+    const std::string program = WideToAnsi(OwnProgramPath());
     return program.substr(0, program.find_last_of('\\') + 1);
 }
 

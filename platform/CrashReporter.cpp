@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Lookups.h"
+#include "platform/ResourceFile.h"
 #include "platform/Text.h"
 
 namespace {
@@ -67,12 +68,8 @@ bool WriteWithCrLf(HANDLE file, const std::string& text)
            written == bytes.size();
 }
 
-std::string ProgramPath()
-{
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
+// At full length: 260 characters may cut a deep folder's path short.
+std::string ProgramPath() { return WideToAnsi(OwnProgramPath()); }
 
 [[noreturn]] void ReportOnThisStack(EXCEPTION_POINTERS* pointers)
 {
@@ -262,7 +259,9 @@ std::string NRCrashReporter::WriteErrorFile(const EXCEPTION_RECORD& record, cons
     // never share a file.
     for (int number = 0; number < 10000; ++number) {
         const std::string path = number == 0 ? base + ".txt" : base + " (" + std::to_string(number) + ").txt";
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // In its long form: the folder may lie deeper than 260 characters.
+        HANDLE file = CreateFileW(MakeLongPathW(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;

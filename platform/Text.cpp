@@ -39,6 +39,20 @@ std::wstring AnsiToWide(const std::string& text)
     return wide;
 }
 
+std::string WideToAnsi(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int bytes =
+        WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::string narrow(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], bytes, nullptr,
+                        nullptr);
+    return narrow;
+}
+
 std::string WithCrLf(const std::string& text)
 {
     std::string lines;

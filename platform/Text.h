@@ -12,3 +12,5 @@ std::string WithCrLf(const std::string& text);
 
 // Converts with the calling thread's ANSI code page (CP_THREAD_ACP), like the narrow Windows calls do.
 std::wstring AnsiToWide(const std::string& text);
+// The reverse, with the thread's ANSI code page; characters it lacks become its default character.
+std::string WideToAnsi(const std::wstring& text);

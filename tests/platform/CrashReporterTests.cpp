@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "platform/CrashReporter.h"
 #include "platform/Lookups.h"
+#include "platform/ResourceFile.h"
 
 using namespace testing_support;
 
@@ -84,6 +85,16 @@ TEST(CrashReport, TheFileIsNamedAfterTheProgramAndTakesTheFirstFreeNumber)
     EXPECT_EQ(dir.File("Prog EXCEPTION S (2).txt"), reporter.WriteErrorFile(record, program, "S"));
     const std::string text = ReadWholeFile(first);
     EXPECT_EQ(0u, text.find("SoftwareVersion - 2.17.10\r\n\r\nExceptionCode - ACCESS VIOLATION\r\n")) << text;
+
+    // A folder deeper than 260 characters.
+    std::string deep = dir.Path();
+    while (deep.size() < 300) {
+        deep += std::string(40, 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryW(MakeLongPathW(deep).c_str(), nullptr));
+    }
+    const std::string deepFile = reporter.WriteErrorFile(record, deep + "Prog.exe", "S");
+    EXPECT_EQ(deep + "Prog EXCEPTION S.txt", deepFile);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(MakeLongPathW(deepFile).c_str()));
 }
 
 namespace {
