@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs what is missing, builds both installers and runs the shipped one (the signed 32-bit
-# build/i686/NoxSetup.exe, under WoW64 as on 64-bit Windows) on a demo Wine prefix that holds a Nox
-# Racing installation: on your display when DISPLAY is set (you answer its boxes), otherwise on a
-# virtual one (the script types the answers with xdotool). Two real installations of the ethernet
-# driver: as Windows 10 on the dark palette (the v2 path: the stand-in protocol installer registers
-# the service), then as Windows 7 on the light palette (the direct path, with the 32-bit stand-in
-# W32N55.DLL in the installation folder); after each it prints the install log, the driver file's
-# version and the service as `sc query` shows it. Then a test pass whose progress lines are copied
-# to the clipboard. Leaves screenshots of the window and of every box in build/demo/screenshots/.
+# build/i686/NoxSetup.exe, under WoW64 as on 64-bit Windows; the 64-bit build where the kernel runs
+# no 32-bit code) on a demo Wine prefix that holds a Nox Racing installation: on your display when
+# DISPLAY is set (you answer its boxes), otherwise on a virtual one (the script types the answers
+# with xdotool). Two real installations of the ethernet driver: as Windows 10 on the dark palette
+# (the v2 path: the stand-in protocol installer registers the service), then as Windows 7 on the
+# light palette (the direct path, with the stand-in W32N55.DLL of the installer's word size in the
+# installation folder); after each it prints the install log, the driver file's version and the
+# service as `sc query` shows it. Then a test pass whose progress lines are copied to the clipboard.
+# Leaves screenshots of the window and of every box in build/demo/screenshots/.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,17 +24,26 @@ mkdir -p "$shots"
 on_user_display=${DISPLAY:+yes}
 wine_session_start "$demo/wineprefix" use-user-display
 
-installer="$root/build/i686/NoxSetup.exe"
+# The shipped installer, unless this kernel runs no 32-bit code; then the 64-bit build shows the same.
+if python3 "$root/scripts/runs-32bit-code.py" >"$demo/probe-32bit.txt"; then
+  tree=i686 view=32 library=x86 what="the shipped 32-bit installer, under WoW64"
+else
+  [ $? -eq 1 ] || { cat "$demo/probe-32bit.txt" >&2; exit 1; }
+  tree=x86_64 view=64 library=x64
+  what="the 64-bit build: this kernel runs no 32-bit code ($(cat "$demo/probe-32bit.txt"))"
+fi
+installer="$root/build/$tree/NoxSetup.exe"
 # A 64-bit program: it sees the driver folder as Windows loads drivers from it, not redirected.
 probe="$root/build/x86_64/installer_probe.exe"
-echo "Runs $installer: the shipped 32-bit installer, under WoW64"
+echo "Runs $installer: $what"
 
 # The maker's tools, as an earlier installation left them.
 tools_dir="$WINEPREFIX/drive_c/Nox Racing"
 mkdir -p "$tools_dir"
 rm -f "$tools_dir"/Install_log_*.txt
 # A 32-bit program reads HKLM\Software in its own view (Software\WOW6432Node).
-wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /reg:32 /f >/dev/null 2>&1
+wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /reg:$view /f \
+  >/dev/null 2>&1
 
 shot() {  # file x y width height
   import -window root -crop "$4x$5+$2+$3" +repage "$1"
@@ -46,7 +56,7 @@ run_installer() {
   shift 3
   wine_run 60 reg add 'HKCU\Software\Nox Racing' /v NEWGUI /t REG_DWORD /d "$palette" /f >/dev/null 2>&1
   echo
-  echo "== $name: build/i686/NoxSetup.exe $arguments"
+  echo "== $name: build/$tree/NoxSetup.exe $arguments"
   wine_run 120 "$installer" $arguments >"$demo/wine-$name.log" 2>&1 &
   installer_pid=$!
   if ! window=$(wine_run 60 "$probe" window 30000 | tr -d '\r'); then
@@ -124,7 +134,7 @@ run_installer 0 install-win10-dark "" y Return
 show_result NxNtSp50.sys
 
 remove_driver
-cp "$root/build/i686/standins-out/x86/W32N55.DLL" "$tools_dir/"
+cp "$root/build/$tree/standins-out/$library/W32N55.DLL" "$tools_dir/"
 set_windows_version win7
 run_installer 1 install-win7-light "" y Return
 show_result NxNtSp50.SYS

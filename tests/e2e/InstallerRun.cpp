@@ -48,8 +48,10 @@ DWORD InstallerRun::WaitForExit()
 
 namespace {
 
-// Every library the installer imports or loads that Windows does not keep among its known DLLs.
-const char* const kPlantedNames[] = {"version.dll", "wintrust.dll", "crypt32.dll", "msimg32.dll", "dwmapi.dll"};
+// Every library the installer imports or loads that Windows does not keep among its known DLLs, and
+// the one the 32-bit runtime's start-up code names (it only looks for it among loaded modules).
+const char* const kPlantedNames[] = {"version.dll", "wintrust.dll", "crypt32.dll",
+                                     "msimg32.dll", "dwmapi.dll",   "libgcc_s_dw2-1.dll"};
 
 }  // namespace
 
