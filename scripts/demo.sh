@@ -108,7 +108,11 @@ windows_dir="$WINEPREFIX/drive_c/windows"
 remove_driver() {
   wine_run 60 sc delete NxNtSp50 >/dev/null 2>&1 || true
   # Windows names files without regard to case; their Unix names keep the case they were given.
-  find "$windows_dir/system32/drivers" "$windows_dir/syswow64/drivers" -maxdepth 1 \( -iname NxNtSp50.sys -o -iname NxNtMp50.sys \) -delete
+  # The redirected folder too, where a 32-bit program that failed to turn redirection off would write.
+  for folder in "$windows_dir/system32/drivers" "$windows_dir/syswow64/drivers"; do
+    [ -d "$folder" ] || continue
+    find "$folder" -maxdepth 1 \( -iname NxNtSp50.sys -o -iname NxNtMp50.sys \) -delete
+  done
   rm -rf "$tools_dir/EthDrv" "$tools_dir/W32N55.DLL"
 }
 set_windows_version() {
