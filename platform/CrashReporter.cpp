@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "platform/Lookups.h"
 #include "platform/ResourceFile.h"
@@ -46,6 +47,7 @@ constexpr CodeName kCodeNames[] = {
     {0xC0000095, "INT OVERFLOW"},
     {0xC0000096, "PRIV INSTRUCTION"},
     {0xC00000FD, "STACK OVERFLOW"},
+    {kCppExceptionCode, "C++ EXCEPTION"},
 };
 
 void AppendFormat(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -70,6 +72,23 @@ bool WriteWithCrLf(HANDLE file, const std::string& text)
 
 // At full length: 260 characters may cut a deep folder's path short.
 std::string ProgramPath() { return WideToAnsi(OwnProgramPath()); }
+
+// std::terminate's handler: an exception nothing caught (it left WinMain or a thread), or a
+// terminate of the runtime's own.
+[[noreturn]] void ReportTermination()
+{
+    std::string what = "std::terminate";
+    if (const std::exception_ptr current = std::current_exception()) {
+        try {
+            std::rethrow_exception(current);
+        } catch (const std::exception& error) {
+            what = error.what();
+        } catch (...) {
+            what = "an exception that is no std::exception";
+        }
+    }
+    NRCrashReporter::ReportCppException(what.c_str());
+}
 
 [[noreturn]] void ReportOnThisStack(EXCEPTION_POINTERS* pointers)
 {
@@ -204,6 +223,7 @@ NRCrashReporter::NRCrashReporter(const CrashVersion& version) : m_version(versio
     if (addVectoredHandler)
         m_stackOverflowHandler = addVectoredHandler(1, CatchStackOverflow);
     m_previousFilter = SetUnhandledExceptionFilter(ReportUnhandledException);
+    m_previousTerminate = std::set_terminate(ReportTermination);
 }
 
 NRCrashReporter::~NRCrashReporter()
@@ -215,6 +235,7 @@ NRCrashReporter::~NRCrashReporter()
         if (m_stackOverflowHandler && removeVectoredHandler)
             removeVectoredHandler(m_stackOverflowHandler);
         SetUnhandledExceptionFilter(m_previousFilter);
+        std::set_terminate(m_previousTerminate);
         g_activeReporter = nullptr;
     }
     DeleteCriticalSection(&m_lock);
@@ -273,6 +294,22 @@ std::string NRCrashReporter::WriteErrorFile(const EXCEPTION_RECORD& record, cons
         return written ? path : std::string();
     }
     return std::string();
+}
+
+void NRCrashReporter::ReportCppException(const char* what)
+{
+    NRCrashReporter* reporter = g_activeReporter;
+    if (!reporter)
+        std::abort();
+    // The error file names it, with what it said as the diagnostic text.
+    EnterCriticalSection(&reporter->m_lock);
+    reporter->m_diagnostics.text = what ? what : "";
+    LeaveCriticalSection(&reporter->m_lock);
+    EXCEPTION_RECORD record = {};
+    record.ExceptionCode = kCppExceptionCode;
+    CONTEXT context = {};
+    EXCEPTION_POINTERS pointers = {&record, &context};
+    reporter->ReportAndExit(pointers);
 }
 
 void NRCrashReporter::ReportAndExit(const EXCEPTION_POINTERS& pointers) const

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 struct CrashVersion
@@ -30,6 +31,9 @@ std::string ExceptionCodeName(DWORD code);
 // The fatal box's text, in a buffer of its own (no memory is taken), cut to what it holds.
 constexpr std::size_t kFatalTextSize = 500;
 void FormatFatalExitText(const EXCEPTION_RECORD& record, char (&text)[kFatalTextSize]);
+// The code the report gives a C++ exception that no handler caught ("C++ EXCEPTION").
+constexpr DWORD kCppExceptionCode = 0xE0435058;
+
 // `programPath` without its extension, then " <caption> <stamp>".
 std::string CrashFileBase(const std::string& programPath, const char* caption, const std::string& stamp);
 
@@ -60,6 +64,11 @@ public:
     std::string WriteErrorFile(const EXCEPTION_RECORD& record, const std::string& programPath,
                                const std::string& stamp) const;
 
+    // A C++ exception no handler caught (it reached a window procedure's edge, or std::terminate):
+    // the error file with "C++ EXCEPTION" and `what` as its diagnostic text, then the fatal box.
+    // Without a reporter, the runtime's abort.
+    [[noreturn]] static void ReportCppException(const char* what);
+
     // What the filter does once it runs on a usable stack: the error file, then the fatal box,
     // which ends the process.
     [[noreturn]] void ReportAndExit(const EXCEPTION_POINTERS& pointers) const;
@@ -70,5 +79,6 @@ private:
     CrashDiagnostics m_diagnostics;
     CrashVersion m_version;
     LPTOP_LEVEL_EXCEPTION_FILTER m_previousFilter = nullptr;
+    std::terminate_handler m_previousTerminate = nullptr;
     void* m_stackOverflowHandler = nullptr;
 };

@@ -1,14 +1,18 @@
 // A program that crashes on purpose, with the crash reporter installed as the installer installs it:
-//   crasher access | chained | noparams | unknown | stack
+//   crasher access | chained | noparams | unknown | stack | throw-in-window | throw-in-main
 // access: writes through a null pointer; chained: raises an exception whose record chains to a
 // second; noparams: integer division by zero raised with no parameters; unknown: a code of no name
-// with two parameters; stack: recursion until the stack is gone.
+// with two parameters; stack: recursion until the stack is gone; throw-in-window: a toolkit
+// window's message handler throws a C++ exception; throw-in-main: one leaves main.
 #include <windows.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "app/Version.h"
 #include "platform/CrashReporter.h"
+#include "ui/framework/AppModule.h"
+#include "ui/framework/WindowImpl.h"
 
 extern "C" NTSYSAPI VOID NTAPI RtlRaiseException(PEXCEPTION_RECORD record);
 
@@ -17,6 +21,22 @@ namespace {
 NRCrashReporter g_crashReporter({NOX_VERSION_MAJOR, NOX_VERSION_MINOR, NOX_VERSION_BUILD});
 
 volatile bool g_deeper = true;
+
+class ThrowingWindow : public NRWindowImpl<ThrowingWindow, NRWinTraits<WS_POPUP>>
+{
+public:
+    static NRWndClassInfo& GetWndClassInfo()
+    {
+        static NRWndClassInfo info = {"NoxCrasherWindow", 0, nullptr, IDC_ARROW, 0};
+        return info;
+    }
+    bool ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) override
+    {
+        if (message == WM_USER)
+            throw std::runtime_error("thrown by a message handler");
+        return false;
+    }
+};
 
 int Recurse(int depth)
 {
@@ -53,6 +73,14 @@ int main(int argc, char** argv)
         RaiseException(0xE0001234, 0, 2, parameters);
     } else if (std::strcmp(mode, "stack") == 0) {
         return Recurse(0);
+    } else if (std::strcmp(mode, "throw-in-window") == 0) {
+        g_module.Init(GetModuleHandleA(nullptr));
+        ThrowingWindow window;
+        if (window.Create(nullptr, RECT{0, 0, 100, 100}))
+            window.SendMessage(WM_USER);
+        return 3;  // no window: the test sees no crash
+    } else if (std::strcmp(mode, "throw-in-main") == 0) {
+        throw std::runtime_error("thrown out of main");
     }
     return 0;
 }

@@ -175,6 +175,16 @@ TEST(CrashReporter, ACrashLeavesItsErrorFileAndEndsWithTheFatalBox)
              tail,
          "E0001234"},
         {"stack", "", "C00000FD"},
+        {"throw-in-window",
+         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown by a message handler)\r\n" +
+             tail,
+         "E0435058"},
+        {"throw-in-main",
+         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown out of main)\r\n" +
+             tail,
+         "E0435058"},
     };
     for (const auto& c : cases) {
         TempDir dir;

@@ -1,7 +1,9 @@
 #include "ui/framework/WindowImpl.h"
 
 #include <cstdio>
+#include <exception>
 
+#include "platform/CrashReporter.h"
 #include "ui/framework/AppModule.h"
 
 NRWindowImplRoot::~NRWindowImplRoot()
@@ -83,8 +85,16 @@ LRESULT CALLBACK NRWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wP
     const MSG* outer = self->m_currentMessage;
     self->m_currentMessage = &current;
     LRESULT result = 0;
-    if (!self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
-        result = ::DefWindowProcA(hwnd, message, wParam, lParam);
+    // No C++ exception may unwind through the system's frames around a window procedure: one that
+    // gets here is reported as the crash it is.
+    try {
+        if (!self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
+            result = ::DefWindowProcA(hwnd, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        NRCrashReporter::ReportCppException(error.what());
+    } catch (...) {
+        NRCrashReporter::ReportCppException("an exception that is no std::exception");
+    }
     self->m_currentMessage = outer;
 
     if (message == WM_NCDESTROY) {
