@@ -263,6 +263,19 @@ TEST(ListBox, PaintsTheRowsThatShowWithTheCurrentOneLast)
     EXPECT_TRUE(current->drawnCurrent);
     EXPECT_EQ(-1000, static_cast<TestItem*>(fixture.contents.At(1))->drawnAt) << "above the view: not drawn";
     EXPECT_EQ(-1000, static_cast<TestItem*>(fixture.contents.At(13))->drawnAt) << "below the view: not drawn";
+
+    // A current row that begins above the top edge is drawn too, over what the buffer held.
+    ListFixture partly(40);
+    partly.Key(VK_END);
+    for (int i = 0; i < 9; ++i)
+        partly.Key(VK_UP);
+    SendMessageA(partly.list.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    partly.list.Paint(context, 0, 0, 200, 180);
+    const auto* partlyShown = static_cast<TestItem*>(partly.contents.At(30));
+    ASSERT_EQ(30, partly.Current());
+    EXPECT_LT(partlyShown->drawnAt, 0);
+    EXPECT_GT(partlyShown->drawnAt, -18);
+    EXPECT_TRUE(partlyShown->drawnCurrent);
 }
 
 TEST(RichTextListItem, MeasuresItsLineAndPaintsMarkupThatCannotBeLaidOut)

@@ -179,7 +179,8 @@ void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, 
     const int offset = ScrollOffset(metrics, ScrollPosition());
     const int currentIndex = m_contents->CurrentIndex();
     int below = top;
-    int currentTop = -1;
+    int currentTop = 0;
+    bool currentShows = false;  // it may begin above the top edge, at a negative y
     // Plain rows first, then marked ones, the current row last, over them.
     for (const bool marked : {false, true}) {
         if (marked && !(m_style & kMultiMark))
@@ -191,6 +192,7 @@ void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, 
             NRListBoxItem* item = m_contents->At(row);
             if (row == currentIndex) {
                 currentTop = y;
+                currentShows = true;
             } else if (item->Has(NRListBoxItem::kMarks) == marked) {
                 item->Draw(context, m_rowsLeft, y, m_rowsRight, y + rowHeight - 1, false);
             }
@@ -198,7 +200,7 @@ void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, 
         }
     }
     fillEmpty(below);
-    if (currentTop >= 0)
+    if (currentShows)
         m_contents->Current()->Draw(context, m_rowsLeft, currentTop, m_rowsRight, currentTop + rowHeight - 1, true);
     RestoreDC(dc, saved);
 }
