@@ -71,13 +71,15 @@ class TestItem : public NRListBoxItem
 public:
     TestItem(int key, int height = 18) : NRListBoxItem(nullptr), key(key), height(height) {}
     NRBufferSize MeasureColumn(NRDrawContext&, int column) override { return {40 + 10 * column, height}; }
-    void Draw(NRDrawContext&, int, int top, int, int, bool current) override
+    void Draw(NRDrawContext&, int, int top, int right, int, bool current) override
     {
         drawnAt = top;
+        drawnRight = right;
         drawnCurrent = current;
     }
     int key, height;
     int drawnAt = -1000;
+    int drawnRight = -1000;
     bool drawnCurrent = false;
 };
 
@@ -276,6 +278,14 @@ TEST(ListBox, PaintsTheRowsThatShowWithTheCurrentOneLast)
     EXPECT_LT(partlyShown->drawnAt, 0);
     EXPECT_GT(partlyShown->drawnAt, -18);
     EXPECT_TRUE(partlyShown->drawnCurrent);
+}
+
+TEST(ListBox, AResizedListIsDrawnInItsNewLayoutAtOnce)
+{
+    ListFixture fixture(5);
+    // Wider than the bitmap so far: the bitmap grows and is painted at once, in the new layout.
+    SetWindowPos(fixture.list.Handle(), nullptr, 0, 0, 280, 180, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(280, static_cast<TestItem*>(fixture.contents.At(0))->drawnRight);
 }
 
 TEST(RichTextListItem, MeasuresItsLineAndPaintsMarkupThatCannotBeLaidOut)

@@ -39,12 +39,13 @@ void NRDoubleBufferWindow::OnSize(UINT type, int width, int height)
 {
     SetTimer(m_hWnd, kTrimTimerId, kTrimDelayMs, nullptr);
     m_client = NRBufferSize{width, height};
+    // Laid out for the new size first: a grown bitmap is painted at once, from that layout.
+    SizeChanged(type, width, height);
     const NRBufferSize grown = GrownBufferCapacity(m_capacity, m_client);
     if (!(grown == m_capacity)) {
         m_capacity = grown;
         RecreateBitmap();
     }
-    SizeChanged(type, width, height);
 }
 
 void NRDoubleBufferWindow::OnTrimTimer()
