@@ -78,10 +78,6 @@ wine_session_start() {
     timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
     timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
     $as_user "$WINESERVER" -p >/dev/null 2>&1
-  elif [ -x /usr/lib/wine/wine ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
-    # A prefix made before 32-bit Wine was installed has no 32-bit system files yet.
-    echo "Adding the 32-bit system to the Wine prefix $WINEPREFIX"
-    WINEDLLOVERRIDES="mscoree,mshtml=" wine_run 300 wineboot -u >/dev/null 2>&1 || true
   fi
   # No window manager runs on the virtual display: windows Wine leaves to one would wait two
   # seconds for it each time they hide. On the user's display its window manager takes them.
