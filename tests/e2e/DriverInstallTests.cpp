@@ -155,26 +155,6 @@ TEST_F(DriverInstall, AWholeV2InstallationLoadsNoLibraryFromTheInstallersFolder)
     EXPECT_EQ(std::vector<std::string>{}, loaded);
 }
 
-namespace {
-
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-            names.push_back(found.cFileName);
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
-
 TEST_F(DriverInstall, ThePackageGoesIntoAnEmptiedFolderOfTheInstallersOwn)
 {
     // What a user could have left for the elevated run: a library beside the protocol installer, a
@@ -190,7 +170,7 @@ TEST_F(DriverInstall, ThePackageGoesIntoAnEmptiedFolderOfTheInstallersOwn)
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
     std::vector<std::string> expected(std::begin(kV2Files), std::end(kV2Files));
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, FilesIn(folder));
+    EXPECT_EQ(expected, FileNames(folder + "*"));
 }
 
 TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
@@ -198,7 +178,7 @@ TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
     // EthDrv links to a folder beside the installation (made by the test fixture).
     const std::string install = BuildFile("linked-install\\install\\");
     const std::string target = BuildFile("linked-install\\target\\");
-    ASSERT_EQ(std::vector<std::string>{"keep.txt"}, FilesIn(target));
+    ASSERT_EQ(std::vector<std::string>{"keep.txt"}, FileNames(target + "*"));
     SetInstallDirectory(&install);
     std::vector<std::string> dialogs;
     {
@@ -208,7 +188,7 @@ TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
             dialogs.push_back(dialog.text);
         EXPECT_EQ(0u, run.WaitForExit());
     }
-    EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FilesIn(target)) << "nothing written through the link";
+    EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FileNames(target + "*")) << "nothing written through the link";
     EXPECT_EQ("kept\n", ReadWholeFile(target + "keep.txt"));
     // Windows removes the link and installs into a folder made anew; Wine cannot remove a Unix link
     // as a link, and the installer refuses.

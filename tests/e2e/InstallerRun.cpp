@@ -89,25 +89,13 @@ void SetInstallDirectory(const std::string* directory)
 std::vector<std::string> Logs(const TempDir& dir)
 {
     std::vector<std::string> logs;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return logs;
-    do
-        logs.push_back(ReadWholeFile(dir.File(found.cFileName)));
-    while (FindNextFileA(find, &found));
-    FindClose(find);
+    for (const std::string& name : FileNames(dir.File("Install_log_*.txt")))
+        logs.push_back(ReadWholeFile(dir.File(name)));
     return logs;
 }
 
 void RemoveLogs(const TempDir& dir)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(dir.File("Install_log_*.txt").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do
-        DeleteFileA(dir.File(found.cFileName).c_str());
-    while (FindNextFileA(find, &found));
-    FindClose(find);
+    for (const std::string& name : FileNames(dir.File("Install_log_*.txt")))
+        DeleteFileA(dir.File(name).c_str());
 }

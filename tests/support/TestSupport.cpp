@@ -90,6 +90,23 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryW(wideDir.c_str());
 }
 
+std::vector<std::string> FileNames(const std::string& pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     std::string bytes;

@@ -47,6 +47,8 @@ private:
 };
 
 void RemoveTree(const std::string& path);
+// The names that match `pattern` (a folder and a wildcard, "C:\\x\\*.txt"), sorted, without "." and "..".
+std::vector<std::string> FileNames(const std::string& pattern);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
