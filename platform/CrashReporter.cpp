@@ -5,11 +5,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <exception>
+#include <vector>
 
 #include "platform/Lookups.h"
 #include "platform/ResourceFile.h"
-#include "platform/Text.h"
 
 namespace {
 
@@ -50,28 +51,104 @@ constexpr CodeName kCodeNames[] = {
     {kCppExceptionCode, "C++ EXCEPTION"},
 };
 
-void AppendFormat(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void AppendFormat(std::string& text, const char* format, ...)
+// Text appended into a fixed buffer, cut where the buffer ends; formats with no memory of its own.
+class FixedText
 {
-    char line[128];
-    va_list args;
-    va_start(args, format);
-    const int length = std::vsnprintf(line, sizeof(line), format, args);
-    va_end(args);
-    if (length > 0)
-        text.append(line, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof(line) - 1));
+public:
+    FixedText(char* out, std::size_t size) : m_out(out), m_size(size)
+    {
+        if (m_size > 0)
+            m_out[0] = '\0';
+    }
+    void Append(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        if (m_length + 1 >= m_size)
+            return;
+        va_list args;
+        va_start(args, format);
+        const int length = std::vsnprintf(m_out + m_length, m_size - m_length, format, args);
+        va_end(args);
+        if (length > 0)
+            m_length = std::min(m_length + static_cast<std::size_t>(length), m_size - 1);
+        m_out[m_length] = '\0';
+    }
+    std::size_t Length() const { return m_length; }
+
+private:
+    char* m_out;
+    std::size_t m_size;
+    std::size_t m_length = 0;
+};
+
+const char* KnownCodeName(DWORD code)
+{
+    for (const CodeName& entry : kCodeNames) {
+        if (entry.code == code)
+            return entry.name;
+    }
+    return nullptr;
 }
 
-bool WriteWithCrLf(HANDLE file, const std::string& text)
+// What the filter writes with: static storage, as the heap may be locked or damaged.
+constexpr std::size_t kReportTextSize = 32768;
+constexpr std::size_t kReportPathSize = 32768 + 64;
+char g_reportText[kReportTextSize];
+wchar_t g_reportBase[kReportPathSize];
+wchar_t g_reportPath[kReportPathSize];
+char g_cppExceptionText[512];
+
+// The thread that reports. A second thread that crashes meanwhile (two stack overflows share the
+// one emergency stack) waits for the process to end; a crash inside the report ends it at once.
+volatile LONG g_reportingThread = 0;
+
+void ClaimTheReport(DWORD code)
 {
-    const std::string bytes = WithCrLf(text);
-    DWORD written = 0;
-    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    const LONG self = static_cast<LONG>(GetCurrentThreadId());
+    const LONG owner = InterlockedCompareExchange(&g_reportingThread, self, 0);
+    if (owner == 0)
+        return;
+    if (owner == self)
+        TerminateProcess(GetCurrentProcess(), code);
+    for (;;)
+        Sleep(INFINITE);
 }
 
-// At full length: 260 characters may cut a deep folder's path short.
-std::string ProgramPath() { return WideToAnsi(OwnProgramPath()); }
+// Creates "<base>.txt", else "<base> (1).txt" and so on, the first name free, and writes `text`
+// into it; the name taken is left in `path`. The number taken (0 for none), or -1 when no file
+// could be made or written. Takes no memory from the heap.
+int WriteFirstFreeFile(const wchar_t* base, const char* text, std::size_t length, wchar_t* path,
+                        std::size_t pathSize)
+{
+    // CREATE_NEW takes a name only while nothing (file or folder) has it, so two crashes at once
+    // never share a file.
+    for (int number = 0; number < 10000; ++number) {
+        const int pathLength = number == 0 ? std::swprintf(path, pathSize, L"%ls.txt", base)
+                                           : std::swprintf(path, pathSize, L"%ls (%d).txt", base, number);
+        if (pathLength < 0)
+            return -1;
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            return -1;
+        }
+        DWORD written = 0;
+        const bool complete =
+            WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr) && written == length;
+        CloseHandle(file);
+        return complete ? number : -1;
+    }
+    return -1;
+}
+
+// The path without the extension of its file name (a dot in a folder's name is no extension).
+std::wstring WithoutExtension(const std::wstring& path)
+{
+    const std::size_t dot = path.find_last_of(L'.');
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+    return hasExtension ? path.substr(0, dot) : path;
+}
 
 // std::terminate's handler: an exception nothing caught (it left WinMain or a thread), or a
 // terminate of the runtime's own.
@@ -141,8 +218,10 @@ std::string ProgramPath() { return WideToAnsi(OwnProgramPath()); }
 LONG WINAPI CatchStackOverflow(EXCEPTION_POINTERS* pointers)
 {
     if (g_activeReporter && pointers && pointers->ExceptionRecord &&
-        pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
+        pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+        ClaimTheReport(EXCEPTION_STACK_OVERFLOW);
         ReportOnEmergencyStack(pointers);
+    }
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -150,6 +229,7 @@ LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS* pointers)
 {
     if (!g_activeReporter || !pointers || !pointers->ExceptionRecord)
         return EXCEPTION_CONTINUE_SEARCH;
+    ClaimTheReport(pointers->ExceptionRecord->ExceptionCode);
     if (pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
         ReportOnEmergencyStack(pointers);
     ReportOnThisStack(pointers);
@@ -159,39 +239,40 @@ LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS* pointers)
 
 std::string ExceptionCodeName(DWORD code)
 {
-    for (const CodeName& entry : kCodeNames) {
-        if (entry.code == code)
-            return entry.name;
-    }
+    if (const char* name = KnownCodeName(code))
+        return name;
     char unknown[32];
     std::snprintf(unknown, sizeof(unknown), "UNKNOWN (%08lX)", static_cast<unsigned long>(code));
     return unknown;
 }
 
-std::string FormatCrashReport(const EXCEPTION_RECORD& record, const CrashVersion& version,
-                              const CrashDiagnostics& diagnostics)
+std::size_t FormatCrashReport(const EXCEPTION_RECORD& record, const CrashVersion& version, const char* debugText,
+                              const std::int32_t (&debugNumbers)[4], char* out, std::size_t size)
 {
-    std::string text;
-    AppendFormat(text, "SoftwareVersion - %u.%u.%u\n\n", version.major, version.minor, version.build);
+    FixedText text(out, size);
+    text.Append("SoftwareVersion - %u.%u.%u\r\n\r\n", version.major, version.minor, version.build);
     const EXCEPTION_RECORD* current = &record;
     for (int count = 0; current && count < kMaxChainedRecords; ++count, current = current->ExceptionRecord) {
-        text += "ExceptionCode - " + ExceptionCodeName(current->ExceptionCode) + "\n";
-        AppendFormat(text, "ExceptionFlags - (%08lX)\n", static_cast<unsigned long>(current->ExceptionFlags));
-        AppendFormat(text, "ExceptionAddress - (%p)\n", current->ExceptionAddress);
-        AppendFormat(text, "NumberParameters - (%lu)\n", static_cast<unsigned long>(current->NumberParameters));
+        if (const char* name = KnownCodeName(current->ExceptionCode))
+            text.Append("ExceptionCode - %s\r\n", name);
+        else
+            text.Append("ExceptionCode - UNKNOWN (%08lX)\r\n", static_cast<unsigned long>(current->ExceptionCode));
+        text.Append("ExceptionFlags - (%08lX)\r\n", static_cast<unsigned long>(current->ExceptionFlags));
+        text.Append("ExceptionAddress - (%p)\r\n", current->ExceptionAddress);
+        text.Append("NumberParameters - (%lu)\r\n", static_cast<unsigned long>(current->NumberParameters));
         // The count comes with the record; the array holds no more than its fixed size.
         const DWORD parameters = std::min<DWORD>(current->NumberParameters, EXCEPTION_MAXIMUM_PARAMETERS);
         for (DWORD i = 0; i < parameters; ++i)
-            AppendFormat(text, "ExceptionInformation[%lu] - (%" PRIXPTR ")\n", static_cast<unsigned long>(i),
-                         static_cast<std::uintptr_t>(current->ExceptionInformation[i]));
-        text += "\n";
+            text.Append("ExceptionInformation[%lu] - (%" PRIXPTR ")\r\n", static_cast<unsigned long>(i),
+                        static_cast<std::uintptr_t>(current->ExceptionInformation[i]));
+        text.Append("\r\n");
     }
-    if (!diagnostics.text.empty())
-        text += "DebugErrorT (" + diagnostics.text + ")\n";
+    if (debugText && debugText[0])
+        text.Append("DebugErrorT (%s)\r\n", debugText);
     for (int i = 0; i < 4; ++i)
-        AppendFormat(text, "DebugError%d (%ld)\n", i + 1, static_cast<long>(diagnostics.numbers[i]));
-    text += "\n";
-    return text;
+        text.Append("DebugError%d (%ld)\r\n", i + 1, static_cast<long>(debugNumbers[i]));
+    text.Append("\r\n");
+    return text.Length();
 }
 
 void FormatFatalExitText(const EXCEPTION_RECORD& record, char (&text)[kFatalTextSize])
@@ -212,7 +293,8 @@ std::string CrashFileBase(const std::string& programPath, const char* caption, c
     return (hasExtension ? programPath.substr(0, dot) : programPath) + " " + caption + " " + stamp;
 }
 
-NRCrashReporter::NRCrashReporter(const CrashVersion& version) : m_version(version)
+NRCrashReporter::NRCrashReporter(const CrashVersion& version)
+    : m_version(version), m_programBase(MakeLongPathW(WithoutExtension(OwnProgramPath())))
 {
     InitializeCriticalSection(&m_lock);
     g_activeReporter = this;
@@ -276,24 +358,16 @@ std::string NRCrashReporter::WriteErrorFile(const EXCEPTION_RECORD& record, cons
                                             const std::string& stamp) const
 {
     const std::string base = CrashFileBase(programPath, "EXCEPTION", stamp);
-    // CREATE_NEW takes a name only while nothing (file or folder) has it, so two crashes at once
-    // never share a file.
-    for (int number = 0; number < 10000; ++number) {
-        const std::string path = number == 0 ? base + ".txt" : base + " (" + std::to_string(number) + ").txt";
-        // In its long form: the folder may lie deeper than 260 characters.
-        HANDLE file = CreateFileW(MakeLongPathW(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
-                continue;
-            return std::string();
-        }
-        // The filter takes no lock: the diagnostics are read as they stand.
-        const bool written = WriteWithCrLf(file, FormatCrashReport(record, m_version, m_diagnostics));
-        CloseHandle(file);
-        return written ? path : std::string();
-    }
-    return std::string();
+    // In its long form: the folder may lie deeper than 260 characters.
+    const std::wstring longBase = MakeLongPathW(base);
+    std::vector<char> text(kReportTextSize);
+    const std::size_t length = FormatCrashReport(record, m_version, m_diagnostics.text.c_str(),
+                                                 m_diagnostics.numbers, text.data(), text.size());
+    std::vector<wchar_t> path(longBase.size() + 32);
+    const int number = WriteFirstFreeFile(longBase.c_str(), text.data(), length, path.data(), path.size());
+    if (number < 0)
+        return std::string();
+    return number == 0 ? base + ".txt" : base + " (" + std::to_string(number) + ").txt";
 }
 
 void NRCrashReporter::ReportCppException(const char* what)
@@ -301,25 +375,30 @@ void NRCrashReporter::ReportCppException(const char* what)
     NRCrashReporter* reporter = g_activeReporter;
     if (!reporter)
         std::abort();
+    ClaimTheReport(kCppExceptionCode);
     // The error file names it, with what it said as the diagnostic text.
-    EnterCriticalSection(&reporter->m_lock);
-    reporter->m_diagnostics.text = what ? what : "";
-    LeaveCriticalSection(&reporter->m_lock);
+    std::snprintf(g_cppExceptionText, sizeof(g_cppExceptionText), "%s", what ? what : "");
     EXCEPTION_RECORD record = {};
     record.ExceptionCode = kCppExceptionCode;
     CONTEXT context = {};
     EXCEPTION_POINTERS pointers = {&record, &context};
-    reporter->ReportAndExit(pointers);
+    reporter->ReportAndExit(pointers, g_cppExceptionText);
 }
 
-void NRCrashReporter::ReportAndExit(const EXCEPTION_POINTERS& pointers) const
+void NRCrashReporter::ReportAndExit(const EXCEPTION_POINTERS& pointers, const char* debugText) const
 {
     const EXCEPTION_RECORD& record = *pointers.ExceptionRecord;
-    try {
-        WriteErrorFile(record, ProgramPath(), FormatDateTimeStamp(std::nullopt, '-', ' ', '-'));
-    } catch (...) {
-        // No memory left for the file's text: the box below still tells the user.
-    }
+    // The filter takes no lock: the diagnostics are read as they stand.
+    const std::size_t length = FormatCrashReport(record, m_version, debugText ? debugText : m_diagnostics.text.c_str(),
+                                                 m_diagnostics.numbers, g_reportText, sizeof(g_reportText));
+    SYSTEMTIME utc = {};
+    SYSTEMTIME local = {};
+    GetSystemTime(&utc);
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        local = utc;
+    if (std::swprintf(g_reportBase, kReportPathSize, L"%ls EXCEPTION %04u-%02u-%02u %02u-%02u-%02u", m_programBase.c_str(),
+                      local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond) > 0)
+        WriteFirstFreeFile(g_reportBase, g_reportText, length, g_reportPath, kReportPathSize);
     char text[kFatalTextSize];
     FormatFatalExitText(record, text);
     FatalAppExitA(static_cast<UINT>(-1), text);

@@ -23,9 +23,11 @@ struct CrashDiagnostics
     std::int32_t numbers[4] = {0, 0, 0, 0};
 };
 
-// The file's text for an exception record and the records it chains to ("\n" line ends).
-std::string FormatCrashReport(const EXCEPTION_RECORD& record, const CrashVersion& version,
-                              const CrashDiagnostics& diagnostics);
+// The file's text for an exception record and the records it chains to, with "\r\n" line ends,
+// formatted into `out` (cut to `size` - 1 characters and terminated). The filter runs after heap
+// damage, or while another thread holds the heap's lock: this takes no memory. The length written.
+std::size_t FormatCrashReport(const EXCEPTION_RECORD& record, const CrashVersion& version, const char* debugText,
+                              const std::int32_t (&debugNumbers)[4], char* out, std::size_t size);
 // "ACCESS VIOLATION" and the like, or "UNKNOWN (XXXXXXXX)".
 std::string ExceptionCodeName(DWORD code);
 // The fatal box's text, in a buffer of its own (no memory is taken), cut to what it holds.
@@ -70,14 +72,17 @@ public:
     [[noreturn]] static void ReportCppException(const char* what);
 
     // What the filter does once it runs on a usable stack: the error file, then the fatal box,
-    // which ends the process.
-    [[noreturn]] void ReportAndExit(const EXCEPTION_POINTERS& pointers) const;
+    // which ends the process. `debugText`, when given, stands for the diagnostics' text. Takes no
+    // memory from the heap.
+    [[noreturn]] void ReportAndExit(const EXCEPTION_POINTERS& pointers, const char* debugText = nullptr) const;
 
 private:
     CRITICAL_SECTION m_lock;
     std::int32_t m_pendingReports = 0;
     CrashDiagnostics m_diagnostics;
     CrashVersion m_version;
+    // This program's path in its long form without the extension, read while memory can be had.
+    std::wstring m_programBase;
     LPTOP_LEVEL_EXCEPTION_FILTER m_previousFilter = nullptr;
     std::terminate_handler m_previousTerminate = nullptr;
     void* m_stackOverflowHandler = nullptr;

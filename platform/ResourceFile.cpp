@@ -203,13 +203,15 @@ bool CreateDirectoryPath(const std::string& path)
     return true;
 }
 
-std::wstring MakeLongPathW(const std::string& path)
+std::wstring MakeLongPathW(const std::string& path) { return MakeLongPathW(AnsiToWide(path)); }
+
+std::wstring MakeLongPathW(const std::wstring& path)
 {
-    if (path.compare(0, 4, "\\\\?\\") == 0)
-        return AnsiToWide(path);
-    if (path.compare(0, 2, "\\\\") == 0)
-        return L"\\\\?\\UNC\\" + AnsiToWide(path.substr(2));
-    return L"\\\\?\\" + AnsiToWide(path);
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
 }
 
 DWORD GetFileAttributesLong(const std::string& path)

@@ -95,3 +95,4 @@ DWORD GetFileAttributesLong(const std::string& path);
 // "\\?\" + path, "\\?\UNC\" + path without its leading "\\" for a network path, or the path
 // unchanged when it already has the prefix; converted with the thread's ANSI code page.
 std::wstring MakeLongPathW(const std::string& path);
+std::wstring MakeLongPathW(const std::wstring& path);

@@ -12,6 +12,7 @@
 #include "platform/CrashReporter.h"
 #include "platform/Lookups.h"
 #include "platform/ResourceFile.h"
+#include "platform/Text.h"
 
 using namespace testing_support;
 
@@ -54,7 +55,15 @@ TEST(CrashReport, WritesEveryChainedRecordAndOnlyTheParametersTheRecordCanHold)
         expected += line;
     }
     expected += "\nDebugErrorT (last step)\nDebugError1 (0)\nDebugError2 (-2)\nDebugError3 (0)\nDebugError4 (0)\n\n";
-    EXPECT_EQ(expected, FormatCrashReport(outer, {2, 17, 10}, diagnostics));
+    char report[4096];
+    const std::size_t length =
+        FormatCrashReport(outer, {2, 17, 10}, diagnostics.text.c_str(), diagnostics.numbers, report, sizeof(report));
+    EXPECT_EQ(WithCrLf(expected), std::string(report, length));
+    // A buffer too small for the report holds its beginning, terminated.
+    char cut[40];
+    EXPECT_EQ(sizeof(cut) - 1,
+              FormatCrashReport(outer, {2, 17, 10}, "", diagnostics.numbers, cut, sizeof(cut)));
+    EXPECT_EQ(WithCrLf(expected).substr(0, sizeof(cut) - 1), std::string(cut));
 
     EXPECT_EQ("DBG CONTROL C", ExceptionCodeName(0x40010005));
     EXPECT_EQ("PRIV INSTRUCTION", ExceptionCodeName(0xC0000096));
@@ -175,6 +184,12 @@ TEST(CrashReporter, ACrashLeavesItsErrorFileAndEndsWithTheFatalBox)
              tail,
          "E0001234"},
         {"stack", "", "C00000FD"},
+        {"two-stacks", "", "C00000FD"},
+        {"heap-locked",
+         head + "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (2)\r\nExceptionInformation[0] - (1)\r\nExceptionInformation[1] - (0)\r\n\r\n" +
+             tail,
+         "C0000005"},
         {"throw-in-window",
          head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
                 "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown by a message handler)\r\n" +
