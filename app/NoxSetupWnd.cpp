@@ -9,6 +9,7 @@
 #include "app/Version.h"
 #include "app/WindowFrame.h"
 #include "ethdrv/DriverInstaller.h"
+#include "platform/Clipboard.h"
 #include "platform/Error.h"
 #include "platform/InstallPaths.h"
 #include "platform/Registry.h"
@@ -29,24 +30,6 @@ constexpr int kOkKey = VK_RETURN;
 constexpr int kOkBoxType = 1;
 constexpr int kYesNoBoxType = 3;
 constexpr int kTwoUserButtonsBoxType = 6;
-
-// Puts `text` on the clipboard as CF_TEXT, owned by `owner`. Failures are not reported.
-void CopyToClipboard(HWND owner, const std::string& text)
-{
-    if (!::OpenClipboard(owner))
-        return;
-    ::EmptyClipboard();
-    if (HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-        if (void* bytes = ::GlobalLock(memory)) {
-            std::memcpy(bytes, text.c_str(), text.size() + 1);
-            ::GlobalUnlock(memory);
-        }
-        // The clipboard owns the memory once it took it; otherwise it is still ours.
-        if (!::SetClipboardData(CF_TEXT, memory))
-            ::GlobalFree(memory);
-    }
-    ::CloseClipboard();
-}
 
 bool IsExistingDirectory(const std::string& path)
 {
@@ -279,7 +262,7 @@ void NoxSetupWnd::OfferCopyToClipboard()
         return;
     std::string text;
     if (GetAllProgressText(text))
-        CopyToClipboard(Handle(), text);
+        CopyTextToClipboard(Handle(), text);
 }
 
 void NoxSetupWnd::AddProgressLine(const char* format, ...)
