@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "platform/Registry.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/FontSet.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
@@ -66,6 +67,29 @@ TEST(Palette, FollowsTheGuiSettingsOnTheScreen)
         ScopedGuiSettings settings(true, false);
         EXPECT_EQ(RGB(0xFF, 0x80, 0x00), context.Colour(37));
         EXPECT_EQ(RGB(0xE8, 0xF2, 0xFF), PaletteColour(16));
+    }
+}
+
+TEST(FaceColours, InactiveThenPressedThenFocusedThenHoveredThenNormal)
+{
+    const struct
+    {
+        NRFaceState state;  // enabled active hovered focused pressed hoverLooksFocused
+        NRFaceColours expected;
+    } cases[] = {
+        {{false, true, true, true, true, true}, kInactiveFace},
+        {{true, false, true, true, true, true}, kInactiveFace},
+        {{true, true, true, false, true, false}, kPressedFace},
+        {{true, true, false, true, true, false}, kPressedFace},
+        {{true, true, false, false, true, false}, kNormalFace},  // pressed, but the pointer left
+        {{true, true, true, true, false, false}, kFocusedFace},
+        {{true, true, true, false, false, false}, kHoveredFace},
+        {{true, true, true, false, false, true}, kFocusedFace},
+        {{true, true, false, false, false, true}, kNormalFace},
+    };
+    for (const auto& c : cases) {
+        const NRFaceColours face = ChooseFaceColours(c.state);
+        EXPECT_TRUE(face == c.expected) << &c - cases << ": " << face.top << " " << face.bottom << " " << face.frame;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "ui/framework/AppModule.h"
 #include "ui/framework/AppState.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
@@ -14,18 +15,8 @@ namespace {
 
 constexpr int kDisabledText = 1;
 
-struct Look
-{
-    int top, bottom, frame;
-};
-
-constexpr Look kInactiveLook = {20, 21, 22};
-constexpr Look kNormalLook = {23, 24, 25};
-constexpr Look kHoverInDialogLook = {26, 27, 28};
-constexpr Look kFocusLook = {29, 30, 31};
-constexpr Look kPressedLook = {32, 33, 34};
-constexpr Look kAlternateLook = {13, 13, 13};
-constexpr Look kAlternateInactiveLook = {10, 10, 10};
+constexpr NRFaceColours kAlternateFace = {13, 13, 13};
+constexpr NRFaceColours kAlternateInactiveFace = {10, 10, 10};
 
 }  // namespace
 
@@ -38,9 +29,6 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
                                     bool lightPalette, bool colorBlind)
 {
     const auto colourOf = [&](int index) { return PaletteColour(index, lightPalette, colorBlind); };
-    const auto colours = [&](const Look& look, COLORREF text) {
-        return NRButtonColours{colourOf(look.top), colourOf(look.bottom), colourOf(look.frame), text};
-    };
     const COLORREF text = state.enabled ? colourOf(textColourIndex) : colourOf(kDisabledText);
     if (state.flashShowing) {
         if (!state.enabled)
@@ -48,24 +36,12 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
         const COLORREF contrast = Luminance(flashColour) <= 128 ? RGB(255, 255, 255) : RGB(0, 0, 0);
         return NRButtonColours{flashColour, flashColour, contrast, contrast};
     }
-    if (!state.enabled)
-        return colours(kInactiveLook, text);
-    if (!state.active)
-        return colours(state.alternate ? kAlternateInactiveLook : kInactiveLook, text);
-
-    const Look normal = state.alternate ? kAlternateLook : kNormalLook;
-    Look highlighted = kFocusLook;
-    bool highlight;
-    if (state.inDialog && !state.floatingFocus) {
-        highlight = state.focused || state.hovered;
-        if (!state.focused && state.hovered)
-            highlighted = kHoverInDialogLook;
-    } else {
-        highlight = state.hovered || state.focused;
-    }
-    if (!highlight)
-        return colours(normal, text);
-    return colours(state.pressed ? kPressedLook : highlighted, text);
+    // In a dialog the pointer has a look of its own, unless the focus floats with the pointer.
+    NRFaceColours face = ChooseFaceColours({state.enabled, state.active, state.hovered, state.focused, state.pressed,
+                                            !state.inDialog || state.floatingFocus});
+    if (state.alternate && state.enabled)
+        face = !state.active ? kAlternateInactiveFace : face == kNormalFace ? kAlternateFace : face;
+    return NRButtonColours{colourOf(face.top), colourOf(face.bottom), colourOf(face.frame), text};
 }
 
 NRButton::NRButton() : m_caption("NOT SET UP") {}

@@ -5,17 +5,13 @@
 #include "platform/Registry.h"
 #include "ui/framework/AppState.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 
 namespace {
 
 constexpr int kTrackBackground = 6;
-
-struct StateColours
-{
-    int gradientStart, gradientEnd, outline;
-};
 
 // A closed outline through the rectangle's corners, the right and bottom edges drawn inside it.
 void Outline(HDC dc, int left, int top, int right, int bottom, int unitX, int unitY)
@@ -236,18 +232,9 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 
     const NRWindowKind holder = FindWindowKind(Handle());
-    StateColours colours = {20, 21, 22};
-    if (m_enabled && IsWindowActive(holder.window, holder.kind)) {
-        if (m_action && (m_hovered || m_focused))
-            colours = {32, 33, 34};
-        else if (m_focused)
-            colours = {29, 30, 31};
-        else if (m_hovered)
-            colours = {26, 27, 28};
-        else
-            colours = {23, 24, 25};
-    }
-    const COLORREF outline = context.Colour(colours.outline);
+    const NRFaceColours colours = ChooseFaceColours({m_enabled != 0, IsWindowActive(holder.window, holder.kind),
+                                                     m_hovered != 0, m_focused != 0, m_action != 0, false});
+    const COLORREF outline = context.Colour(colours.frame);
     NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, ux, outline));
     NRBrushHandle brush(CreateSolidBrush(outline));
     NRSelection penSelection(dc, pen.Get());
@@ -281,7 +268,7 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
         LineTo(dc, vertical ? thumb.right : thumb.left, vertical ? thumb.top : thumb.bottom);
         return;
     }
-    const COLORREF start = context.Colour(colours.gradientStart), end = context.Colour(colours.gradientEnd);
+    const COLORREF start = context.Colour(colours.top), end = context.Colour(colours.bottom);
     if (vertical)
         HorizontalGradient(context, thumb.left + ux, thumb.top + uy, thumb.right - ux, thumb.bottom - uy, start, end);
     else

@@ -8,6 +8,7 @@
 #include "ui/framework/AppState.h"
 #include "ui/lists/ListBoxContents.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
 
 namespace {
@@ -137,14 +138,12 @@ int NRListBoxBase::FrameColourIndex() const
 {
     if (m_contents && m_contents->Count() > 0)
         return 3;
+    // As a current row's frame, but the pointer does not light it.
     const NRWindowKind holder = FindWindowKind(Handle());
-    const bool active = IsWindowActive(holder.window, holder.kind);
-    if (holder.kind == 2 || holder.kind == 3) {
-        if (!active || !m_enabled)
-            return 22;
-        return m_focused ? 31 : 25;
-    }
-    return active && m_enabled ? 25 : 22;
+    const bool inDialog = holder.kind == 2 || holder.kind == 3;
+    return ChooseFaceColours({m_enabled != 0, IsWindowActive(holder.window, holder.kind), false,
+                              inDialog && m_focused, false, false})
+        .frame;
 }
 
 void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, int bottom)

@@ -7,34 +7,23 @@
 #include "ui/lists/ListBox.h"
 #include "ui/lists/ListBoxContents.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
 
 namespace {
 
-struct RowColours
-{
-    int top, bottom, frame;
-};
-
 // The colours of a current row, from the list's state and whether the window holding it is active.
-RowColours CurrentRowColours(HWND list)
+// Only a list in a dialog shows its focus and the pointer on the current row.
+NRFaceColours CurrentRowColours(HWND list)
 {
     const int state = list ? static_cast<int>(::SendMessageA(list, WM_NR_LIST_QUERY, NRListBoxBase::kQueryState, 0)) : 1;
-    const bool enabled = state & NRListBoxBase::kStateEnabled;
     const NRWindowKind holder = FindWindowKind(list);
-    const bool active = IsWindowActive(holder.window, holder.kind);
-    if (holder.kind == 2 || holder.kind == 3) {
-        if (!active || !enabled)
-            return {20, 21, 22};
-        if (state & NRListBoxBase::kStateFocused)
-            return {29, 30, 31};
-        if (state & NRListBoxBase::kStateHovered)
-            return {26, 27, 28};
-        return {23, 24, 25};
-    }
-    return active && enabled ? RowColours{23, 24, 25} : RowColours{20, 21, 22};
+    const bool inDialog = holder.kind == 2 || holder.kind == 3;
+    return ChooseFaceColours({(state & NRListBoxBase::kStateEnabled) != 0, IsWindowActive(holder.window, holder.kind),
+                              inDialog && (state & NRListBoxBase::kStateHovered), inDialog && (state & NRListBoxBase::kStateFocused),
+                              false, false});
 }
 
 COLORREF Mean(COLORREF a, COLORREF b)
@@ -76,7 +65,7 @@ NRBufferSize NRRichTextListItem::MeasureColumn(NRDrawContext& context, int /*col
 void NRRichTextListItem::Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current)
 {
     const HWND list = Contents() ? Contents()->Owner() : nullptr;
-    RowColours colours = {5, 5, 3};
+    NRFaceColours colours = {5, 5, 3};
     COLORREF topColour, bottomColour;
     if (current || Has(kMarks))
         colours = CurrentRowColours(list);
