@@ -31,10 +31,8 @@ struct PackageFile
     const char* name;
 };
 constexpr PackageFile kV2Package[] = {
-    {DriverPackage::kCatalogue, "NxNtSp50.cat"},
-    {DriverPackage::kSetupInformation, "NxNtSp50.inf"},
-    {DriverPackage::kV2Driver, "NxNtSp50.sys"},
-    {DriverPackage::kProtocolInstaller, "ProtInstall.exe"},
+    {DriverPackage::kCatalogue, "NxNtSp50.cat"},   {DriverPackage::kSetupInformation, "NxNtSp50.inf"},
+    {DriverPackage::kV2Driver, "NxNtSp50.sys"},    {DriverPackage::kProtocolInstaller, "ProtInstall.exe"},
     {DriverPackage::kNdisLibrary64, "W64N55.dll"},
 };
 
@@ -177,12 +175,13 @@ private:
             throw NRError("Could not determine if NxNtSp50 is running");
         for (const std::string& line : lines) {
             if (line.find("RUNNING") != std::string::npos)
-                throw NRError("Ethernet drivers are already running, cannot update, restart computer and "
-                              "immediately re-run installer");
+                throw NRError(
+                    "Ethernet drivers are already running, cannot update, restart computer and "
+                    "immediately re-run installer");
         }
 
         for (const PackageFile& file : kV2Package) {
-            if (!ExtractResourceToFile(file.resource, DriverPackage::kResourceType, folder + file.name))
+            if (!m_system.extractResource(file.resource, DriverPackage::kResourceType, folder + file.name))
                 throw NRError(std::string("Could not extract v2 ethernet driver - ") + file.name);
         }
 
@@ -201,7 +200,7 @@ private:
         FileVersion version;
         if (!GetFileVersion(m_driverFile, version)) {
             m_host.AddLine("Copying ethernet driver");
-            if (!ExtractResourceToFile(DriverPackage::kV2Driver, DriverPackage::kResourceType, m_driverFile))
+            if (!m_system.extractResource(DriverPackage::kV2Driver, DriverPackage::kResourceType, m_driverFile))
                 throw NRError("Could not install v2 ethernet driver - NxNtSp50.sys");
         } else if (!SameVersion(version, kCurrentDriverVersion)) {
             throw NRError("Ethernet Driver install failed, restart windows and immediately re-run installer");
@@ -214,11 +213,11 @@ private:
         m_host.AddLine("Installing ethernet drivers for " + g_osName);
         RedirectionOff redirection = TurnRedirectionOff("Could not gain access to - windows\\system32\\",
                                                         "Could not revert access to - windows\\system32\\");
-        if (!ExtractResourceToFile(DriverPackage::kDirectSprDriver, DriverPackage::kResourceType,
-                                   m_windowsDirectory + "system32\\drivers\\NxNtSp50.SYS"))
+        if (!m_system.extractResource(DriverPackage::kDirectSprDriver, DriverPackage::kResourceType,
+                                      m_windowsDirectory + "system32\\drivers\\NxNtSp50.SYS"))
             throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS");
-        if (!ExtractResourceToFile(DriverPackage::kDirectMprDriver, DriverPackage::kResourceType,
-                                   m_windowsDirectory + "system32\\drivers\\NxNtMp50.SYS"))
+        if (!m_system.extractResource(DriverPackage::kDirectMprDriver, DriverPackage::kResourceType,
+                                      m_windowsDirectory + "system32\\drivers\\NxNtMp50.SYS"))
             throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS");
         redirection.Restore();
 
@@ -257,7 +256,8 @@ private:
 
 }  // namespace
 
-const DriverInstallSystem kWindowsDriverInstallSystem = {HasAdministratorRights, WindowsStartElevated};
+const DriverInstallSystem kWindowsDriverInstallSystem = {HasAdministratorRights, WindowsStartElevated,
+                                                         ExtractResourceToFile};
 
 RedirectionOff::RedirectionOff(Wow64DisableFsRedirectionFn disable, Wow64RevertFsRedirectionFn revert,
                                const char* offFailure, const char* restoreFailure)

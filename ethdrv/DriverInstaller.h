@@ -36,6 +36,8 @@ struct DriverInstallSystem
     // process handle is given when Windows hands one out.
     bool (*startElevated)(const std::string& file, const std::string& parameters, const std::string& folder,
                           NRHandle& process);
+    // Writes the package's resource `resource` of `type` to `path`; ExtractResourceToFile.
+    bool (*extractResource)(int resource, const char* type, const std::string& path);
 };
 extern const DriverInstallSystem kWindowsDriverInstallSystem;
 

@@ -4,7 +4,7 @@
 #   OUTDIR/package/v2/      NxNtSp50.cat .inf .sys, ProtInstall.exe, W64N55.dll   (driver package, v2)
 #   OUTDIR/package/direct/  NxNtSp50.SYS, NxNtMp50.SYS                             (older, direct install)
 #   OUTDIR/x64/ OUTDIR/x86/ W32N55.DLL                                             (NDIS library, both sizes)
-#   OUTDIR/NxNtSp50-5.70.200.0.sys, OUTDIR/DriverServiceStandin.exe
+#   OUTDIR/NxNtSp50-5.70.200.0.sys, OUTDIR/NxNtSp50-5.70.100.1.sys, OUTDIR/DriverServiceStandin.exe
 # Usage: build-standins.sh OUTDIR
 # Tools may be overridden with NOX_CXX64, NOX_CXX32, NOX_WINDRES64 and NOX_WINDRES32.
 set -eu
@@ -97,6 +97,7 @@ driver_image direct-NxNtSp50.SYS package/direct/NxNtSp50.SYS 5 70 20 2 SPR
 driver_image direct-NxNtMp50.SYS package/direct/NxNtMp50.SYS 5 70 20 2 MPR
 
 driver_image NxNtSp50-5.70.200.0.sys NxNtSp50-5.70.200.0.sys 5 70 200 0
+driver_image NxNtSp50-5.70.100.1.sys NxNtSp50-5.70.100.1.sys 5 70 100 1
 
 ndis_library "$CXX64" "$WINDRES64" x64-W32N55.DLL x64/W32N55.DLL
 ndis_library "$CXX32" "$WINDRES32" x86-W32N55.DLL x86/W32N55.DLL

@@ -27,7 +27,8 @@ TEST(OutputLines, SplitsAtLineFeedsDropsCarriageReturnsAndEmptyLinesAndKeepsALas
         {{"\n\n\r\nfirst\n"}, {"first"}},
         {{}, {}},
         {{"\r\n\r\n"}, {}},
-        {{"SERVICE_NAME: Nx", "NtSp50\r", "\n  STATE : 4  RUN", "NING"}, {"SERVICE_NAME: NxNtSp50", "  STATE : 4  RUNNING"}},
+        {{"SERVICE_NAME: Nx", "NtSp50\r", "\n  STATE : 4  RUN", "NING"},
+         {"SERVICE_NAME: NxNtSp50", "  STATE : 4  RUNNING"}},
         {{"a\rb\n"}, {"ab"}},
     };
     for (const auto& c : cases) {
@@ -99,8 +100,11 @@ TEST(ChildRunner, ReturnsWhatTheChildWroteAsLines)
     } cases[] = {
         {"\"first\\r\\n\\r\\nsecond\\r\\n\"", {"first", "second"}},
         {"\"\"", {}},
+        // standard error comes through the same pipe, in the order written
+        {"\"out\\r\\n\\eerror\\r\\n\\oout again\\r\\n\"", {"out", "error", "out again"}},
         // 250 bytes a line, so every line arrives in two reads at least
-        {"\"" + std::string(248, 'x') + "\\r\\n\" 3", {std::string(248, 'x'), std::string(248, 'x'), std::string(248, 'x')}},
+        {"\"" + std::string(248, 'x') + "\\r\\n\" 3",
+         {std::string(248, 'x'), std::string(248, 'x'), std::string(248, 'x')}},
     };
     for (const auto& c : cases) {
         RecordingHost host;

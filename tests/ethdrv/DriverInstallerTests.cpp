@@ -4,6 +4,8 @@
 // show are in the end-to-end tests.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "TestSupport.h"
 #include "ethdrv/DriverInstaller.h"
 #include "platform/Error.h"
+#include "platform/ResourceFile.h"
 
 using namespace testing_support;
 
@@ -63,7 +66,7 @@ protected:
 
     TempDir m_dir;
     RecordingHost m_host{m_dir.Path()};
-    DriverInstallSystem m_system = {Granted, kWindowsDriverInstallSystem.startElevated};
+    DriverInstallSystem m_system = {Granted, kWindowsDriverInstallSystem.startElevated, ExtractResourceToFile};
 
 private:
     OsType m_osType = g_osType;
@@ -107,13 +110,17 @@ TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectly)
 {
     RunOn(OsWin10, false, "Win10 x32");
     InstallEthernetDrivers(m_host, m_system);
-    EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win10 x32", "W32N55.DLL not found"}),
-              m_host.lines);
+    EXPECT_EQ(
+        (Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win10 x32", "W32N55.DLL not found"}),
+        m_host.lines);
     EXPECT_TRUE(m_host.boxes.empty());
     EXPECT_EQ(0, m_host.closes);
-    // Without the switches the images go where this process's "system32" leads.
-    EXPECT_EQ("5.70.20.2", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"));
-    EXPECT_EQ("5.70.20.2", FileVersionText(ThisProcessDriverFolder() + "NxNtMp50.SYS"));
+    // Without the switches the images go where this process's "system32" leads, each from its own
+    // resource.
+    for (const char* name : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
+        EXPECT_TRUE(ReadWholeFile(ThisProcessDriverFolder() + name) ==
+                    ReadWholeFile(StandinFile(std::string("package\\direct\\") + name)))
+            << name;
     EXPECT_FALSE(ServiceRegistered());
 }
 
@@ -160,6 +167,15 @@ TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMiss
     EXPECT_EQ(0, m_host.closes);
     EXPECT_FALSE(ServiceRegistered());
     EXPECT_FALSE(GetModuleHandleA(m_dir.File("W32N55.DLL").c_str())) << "unloaded again";
+
+    // A library whose service creation fails: the line says so, and the access list is still set.
+    RemoveInstalledDriver();
+    ASSERT_TRUE(CopyFileA(BuildFile("vendor_recorder.dll").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
+    RecordingHost host(m_dir.Path());
+    InstallEthernetDrivers(host, m_system);
+    ASSERT_FALSE(host.lines.empty());
+    EXPECT_EQ("Ethernet NDIS Service NOT Created - NxNtSp50", host.lines.back());
+    EXPECT_EQ("name \ncreate NxNtSp50\ndacl NxNtSp50\n", ReadWholeFile(m_dir.File("vendor-calls.txt")));
 }
 
 namespace {
@@ -178,15 +194,90 @@ TEST_F(DriverInstallerTest, AnElevationThatIsDeclinedOrGivesNoProcessToWaitForFa
     for (auto start : {DeclineElevation, StartWithoutProcessHandle}) {
         RecordingHost host(m_dir.Path());
         RunOn(OsWin10, true, "Win10 x64");
-        InstallEthernetDrivers(host, DriverInstallSystem{Granted, start});
+        InstallEthernetDrivers(host, DriverInstallSystem{Granted, start, ExtractResourceToFile});
         EXPECT_EQ(Lines{"Installing NEW ethernet drivers"}, host.lines);
         ASSERT_EQ(1u, host.boxes.size());
         EXPECT_EQ(std::string("Could not run v2 ethernet driver installer") + kExit, host.boxes[0].text);
         EXPECT_TRUE(host.waits.empty()) << "nothing to wait for";
         EXPECT_EQ(1, host.closes);
-        EXPECT_EQ("5.70.100.0", FileVersionText(m_dir.File("EthDrv\\NxNtSp50.sys"))) << "the package was written";
+        for (const char* name : {"NxNtSp50.cat", "NxNtSp50.inf", "NxNtSp50.sys", "ProtInstall.exe", "W64N55.dll"})
+            EXPECT_TRUE(ReadWholeFile(m_dir.File("EthDrv\\") + name) ==
+                        ReadWholeFile(StandinFile(std::string("package\\v2\\") + name)))
+                << name << ": the package was written, each file from its own resource";
         EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
     }
+}
+
+namespace {
+
+// The end of the one path whose writing fails; every other file is written.
+const char* g_unwritablePathEnd = "";
+
+bool ExtractExceptOnePath(int resource, const char* type, const std::string& path)
+{
+    const std::size_t end = std::strlen(g_unwritablePathEnd);
+    if (path.size() >= end && path.compare(path.size() - end, end, g_unwritablePathEnd) == 0)
+        return false;
+    return ExtractResourceToFile(resource, type, path);
+}
+
+// The protocol installer's stand-in for these tests: a child that ends at once and leaves no driver.
+bool StartAChildThatEnds(const std::string&, const std::string&, const std::string&, NRHandle& process)
+{
+    std::string commandLine = "\"" + BuildFile("child_writer.exe") + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    CloseHandle(started.hThread);
+    process.Reset(started.hProcess);
+    return true;
+}
+
+bool RightsCheckThatThrows() { throw std::runtime_error("not an NRError"); }
+
+}  // namespace
+
+TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsName)
+{
+    const struct
+    {
+        OsType type;
+        const char* unwritable;
+        const char* failure;
+    } cases[] = {
+        {OsWin10, "EthDrv\\NxNtSp50.cat", "Could not extract v2 ethernet driver - NxNtSp50.cat"},
+        {OsWin10, "EthDrv\\NxNtSp50.inf", "Could not extract v2 ethernet driver - NxNtSp50.inf"},
+        {OsWin10, "EthDrv\\NxNtSp50.sys", "Could not extract v2 ethernet driver - NxNtSp50.sys"},
+        {OsWin10, "EthDrv\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
+        {OsWin10, "EthDrv\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
+        {OsWin10, "drivers\\NxNtSp50.sys", "Could not install v2 ethernet driver - NxNtSp50.sys"},
+        {OsWin7, "drivers\\NxNtSp50.SYS",
+         "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS"},
+        {OsWin7, "drivers\\NxNtMp50.SYS",
+         "Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS"},
+    };
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        RecordingHost host(m_dir.Path());
+        RunOn(c.type, true, "Win x64");
+        g_unwritablePathEnd = c.unwritable;
+        InstallEthernetDrivers(host, DriverInstallSystem{Granted, StartAChildThatEnds, ExtractExceptOnePath});
+        ASSERT_EQ(1u, host.boxes.size()) << c.unwritable;
+        EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text);
+        EXPECT_EQ(1, host.closes) << c.unwritable;
+    }
+
+    // Anything else that goes wrong is an unknown error, and closes all the same.
+    RemoveInstalledDriver();
+    RecordingHost host(m_dir.Path());
+    InstallEthernetDrivers(host,
+                           DriverInstallSystem{RightsCheckThatThrows, StartAChildThatEnds, ExtractResourceToFile});
+    ASSERT_EQ(1u, host.boxes.size());
+    EXPECT_EQ(std::string("Unknown Error") + kExit, host.boxes[0].text);
+    EXPECT_EQ(1, host.closes);
 }
 
 namespace {
