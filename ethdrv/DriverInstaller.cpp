@@ -31,8 +31,10 @@ struct PackageFile
     const char* name;
 };
 constexpr PackageFile kV2Package[] = {
-    {DriverPackage::kCatalogue, "NxNtSp50.cat"},   {DriverPackage::kSetupInformation, "NxNtSp50.inf"},
-    {DriverPackage::kV2Driver, "NxNtSp50.sys"},    {DriverPackage::kProtocolInstaller, "ProtInstall.exe"},
+    {DriverPackage::kCatalogue, "NxNtSp50.cat"},
+    {DriverPackage::kSetupInformation, "NxNtSp50.inf"},
+    {DriverPackage::kV2Driver, "NxNtSp50.sys"},
+    {DriverPackage::kProtocolInstaller, "ProtInstall.exe"},
     {DriverPackage::kNdisLibrary64, "W64N55.dll"},
 };
 
@@ -175,9 +177,8 @@ private:
             throw NRError("Could not determine if NxNtSp50 is running");
         for (const std::string& line : lines) {
             if (line.find("RUNNING") != std::string::npos)
-                throw NRError(
-                    "Ethernet drivers are already running, cannot update, restart computer and "
-                    "immediately re-run installer");
+                throw NRError("Ethernet drivers are already running, cannot update, restart computer and "
+                              "immediately re-run installer");
         }
 
         for (const PackageFile& file : kV2Package) {

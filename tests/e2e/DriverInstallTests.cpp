@@ -62,8 +62,8 @@ std::string SavedServiceTool() { return ServiceTool() + ".nox-test"; }
 void RunServiceToolFromItsFile(bool fromFile)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return;
     if (fromFile)
         RegSetValueExA(key, "sc.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
@@ -98,10 +98,7 @@ protected:
         SetAdministratorRights(true);
     }
     std::string InstallFile(const std::string& name) const { return m_dir.File(name); }
-    std::string DriverVersion(const char* name = "NxNtSp50.sys") const
-    {
-        return FileVersionText(DriverFolder() + name);
-    }
+    std::string DriverVersion(const char* name = "NxNtSp50.sys") const { return FileVersionText(DriverFolder() + name); }
     bool HasV2Package() const
     {
         for (const char* name : kV2Files)
@@ -242,10 +239,9 @@ TEST_F(DriverInstall, ReadOnlyPackageFilesAreReplacedAndADriverTheProtocolInstal
     }
     ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\direct\\NxNtSp50.SYS"), "NxNtSp50.sys", true));
     const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
-    EXPECT_EQ(
-        (std::vector<std::string>{
-            kConsent, Failure("Ethernet Driver install failed, restart windows and immediately re-run installer")}),
-        run.dialogs);
+    EXPECT_EQ((std::vector<std::string>{
+                  kConsent, Failure("Ethernet Driver install failed, restart windows and immediately re-run installer")}),
+              run.dialogs);
     EXPECT_EQ("Win10 x64\nUpdating OLD ethernet drivers", run.log);
     EXPECT_EQ("5.70.100.0", FileVersionText(InstallFile("EthDrv\\NxNtSp50.sys")));
     EXPECT_NE("old", ReadWholeFile(InstallFile("EthDrv\\ProtInstall.exe")));
@@ -326,10 +322,9 @@ TEST_F(DriverInstall, Windows7InstallsDirectlyWithOrWithoutTheVendorLibraryUnles
     ASSERT_TRUE(CopyFileA(StandinVendorLibrary().c_str(), InstallFile("W32N55.DLL").c_str(), FALSE));
     run = Install(m_dir, "win7", {'Y', VK_RETURN});
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
-    EXPECT_EQ(
-        "Win7 x64\nInstalling ethernet drivers\nInstalling ethernet drivers for Win7 x64\nW32N55.DLL loaded\n"
-        "Ethernet NDIS Service Created - NxNtSp50",
-        run.log);
+    EXPECT_EQ("Win7 x64\nInstalling ethernet drivers\nInstalling ethernet drivers for Win7 x64\nW32N55.DLL loaded\n"
+              "Ethernet NDIS Service Created - NxNtSp50",
+              run.log);
     EXPECT_TRUE(ServiceRegistered());
 
     // Any version counts as installed.
