@@ -9,6 +9,8 @@
 #include "TestSupport.h"
 #include "app/CopyDataCommand.h"
 #include "app/NoxAppWnd.h"
+#include "platform/Registry.h"
+#include "ui/framework/AppState.h"
 
 using namespace testing_support;
 
@@ -39,10 +41,36 @@ protected:
         payload.assign(reinterpret_cast<const char*>(bytes), size);
     }
     void OnCopyDataCommand1(const BYTE*, std::size_t) override { commands.push_back(1); }
-    void OnCopyDataCommand2() override { commands.push_back(2); }
-    void OnCopyDataCommand3() override { commands.push_back(3); }
-    void OnCopyDataCommand4() override { commands.push_back(4); }
-    void OnCopyDataCommand5() override { commands.push_back(5); }
+    void OnCopyDataCommand2() override
+    {
+        commands.push_back(2);
+        if (baseCommands)
+            NoxAppWnd::OnCopyDataCommand2();
+    }
+    void OnCopyDataCommand3() override
+    {
+        commands.push_back(3);
+        if (baseCommands)
+            NoxAppWnd::OnCopyDataCommand3();
+    }
+    void OnCopyDataCommand4() override
+    {
+        commands.push_back(4);
+        if (baseCommands)
+            NoxAppWnd::OnCopyDataCommand4();
+    }
+    void OnCopyDataCommand5() override
+    {
+        commands.push_back(5);
+        if (baseCommands)
+            NoxAppWnd::OnCopyDataCommand5();
+    }
+    void OnSettingsReloaded() override { ++settingsReloads; }
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        paints += message == WM_PAINT;
+        return NoxAppWnd::ProcessWindowMessage(window, message, wParam, lParam, result);
+    }
     LRESULT ShowErrorReport(const char* area, LPARAM number) override
     {
         reports.push_back({area, number});
@@ -65,6 +93,9 @@ protected:
 
 public:
     bool storePlacement = false;
+    bool baseCommands = false;  // the base class's commands run after the record
+    int settingsReloads = 0;
+    int paints = 0;
 };
 
 // Which windows of this thread were asked to restore or show normally.
@@ -206,6 +237,55 @@ TEST(NoxAppWnd, RunsOnlyCommandsOfWholeRecordsWithTheIdentifierAndDwDataZero)
         EXPECT_EQ(c.expected, SendCopyData(window.Handle(), c.dwData, c.bytes)) << c.bytes.size() << " bytes";
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), window.commands);
     EXPECT_EQ("abc", window.payload);
+    window.DestroyWindow();
+}
+
+TEST(NoxAppWnd, CommandsTwoToFiveReloadTheGuiSettingsAndTwoAndThreeRedrawAtOnce)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}, nullptr, WS_POPUP | WS_VISIBLE));
+    window.baseCommands = true;
+    const GuiSettings stored = ReadGuiSettings(g_registry);
+    const struct
+    {
+        int command;
+        bool redraws;
+        int settingsReloads;
+    } cases[] = {{2, true, 1}, {3, true, 0}, {4, false, 0}, {5, false, 0}};
+    for (const auto& c : cases) {
+        window.settingsReloads = 0;
+        g_guiSettings.colorBlind = stored.colorBlind ? 0 : 1;  // only a reload puts the stored value back
+        ValidateRect(window.Handle(), nullptr);
+        ASSERT_EQ(1, SendCopyData(window.Handle(), 0, CommandRecord(c.command)));
+        EXPECT_EQ(stored.colorBlind, g_guiSettings.colorBlind) << c.command;
+        EXPECT_EQ(c.redraws, GetUpdateRect(window.Handle(), nullptr, FALSE) != FALSE) << c.command;
+        EXPECT_EQ(c.settingsReloads, window.settingsReloads) << c.command;
+    }
+    window.DestroyWindow();
+}
+
+TEST(NoxAppWnd, ActivationRedrawsOnceSoonAndTheOverrideFlagKeepsTheCaptionActiveOverADialog)
+{
+    TestAppWnd window;
+    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}, nullptr, WS_POPUP | WS_VISIBLE));
+    // A timer of that id is there only while one is set: killing it tells.
+    window.SendMessage(WM_ACTIVATEAPP, TRUE);
+    EXPECT_TRUE(KillTimer(window.Handle(), kMainWindowRedrawTimerId)) << "the redraw waits for its timer";
+    ValidateRect(window.Handle(), nullptr);
+    window.paints = 0;
+    window.SendMessage(WM_ACTIVATEAPP, TRUE);
+    EXPECT_EQ(0, window.paints) << "not at once";
+    ASSERT_TRUE(PumpUntil([&] { return window.paints > 0; }, 5000));
+    EXPECT_FALSE(KillTimer(window.Handle(), kMainWindowRedrawTimerId)) << "the timer ran once and ended";
+
+    EXPECT_TRUE(window.CaptionActive());
+    window.AddOpenDialog(GetDesktopWindow());
+    EXPECT_FALSE(window.CaptionActive()) << "a dialog is up";
+    window.SendMessage(WM_NR_SET_OVERRIDE, 0, 1);
+    EXPECT_TRUE(window.CaptionActive()) << "overridden";
+    window.SendMessage(WM_ACTIVATEAPP, FALSE);
+    EXPECT_FALSE(window.CaptionActive()) << "the application is not active";
+    window.RemoveOpenDialog(GetDesktopWindow());
     window.DestroyWindow();
 }
 
