@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "app/NoxSetupWnd.h"
 #include "app/UnitPreferenceMigration.h"
+#include "platform/Error.h"
 #include "platform/SystemInfo.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/theme/Palette.h"
@@ -188,6 +189,77 @@ TEST(InstallerSteps, TestPassCopiesTheLinesAsTheyAreAndRunsLeaveNothingBehind)
     }
     EXPECT_EQ(gdiObjects, GdiObjectCount());
     EXPECT_EQ(windows, ProcessWindowCount());
+}
+
+namespace {
+
+// An installer window whose first box fails with `failure`, as a box that cannot be made would.
+class FailingBoxWindow : public NoxSetupWnd
+{
+public:
+    int ShowBox(const std::string& text, int, const std::vector<InstallBoxButton>&) override
+    {
+        boxes.push_back(text);
+        if (boxes.size() == 1)
+            failure();
+        return 1;
+    }
+    void (*failure)() = nullptr;
+    std::vector<std::string> boxes;
+};
+
+// "InstallDirectory" taken away for one scope, as on a PC without the maker's tools.
+class NoInstallDirectory
+{
+public:
+    NoInstallDirectory()
+    {
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+                        nullptr);
+        DWORD size = sizeof(m_value);
+        m_had = RegQueryValueExA(m_key, "InstallDirectory", nullptr, &m_type, m_value, &size) == ERROR_SUCCESS;
+        m_size = size;
+        RegDeleteValueA(m_key, "InstallDirectory");
+    }
+    ~NoInstallDirectory()
+    {
+        if (m_had)
+            RegSetValueExA(m_key, "InstallDirectory", 0, m_type, m_value, m_size);
+        RegCloseKey(m_key);
+    }
+
+private:
+    HKEY m_key = nullptr;
+    bool m_had = false;
+    DWORD m_type = 0, m_size = 0;
+    BYTE m_value[1024] = {};
+};
+
+}  // namespace
+
+TEST(InstallerSteps, AnErrorWhileLookingForTheInstallationIsShownAndClosesTheWindow)
+{
+    const NoInstallDirectory noInstallation;
+    const struct
+    {
+        void (*failure)();
+        const char* shown;
+    } cases[] = {
+        {[] { throw NRError("Registry gone"); }, "Registry gone\nWill exit setup now"},
+        {[] { throw 42; }, "Unknown Error\nWill exit setup now"},
+    };
+    for (const auto& c : cases) {
+        FailingBoxWindow window;
+        ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}));
+        window.failure = c.failure;
+        EXPECT_TRUE(window.RequireExistingInstall()) << "the window closes itself: the caller posts nothing";
+        EXPECT_EQ((std::vector<std::string>{NoxSetupWnd::kNoExistingInstall, c.shown}), window.boxes);
+        MSG close;
+        EXPECT_TRUE(PeekMessageA(&close, window.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE)) << c.shown;
+        window.DestroyWindow();
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
 }
 
 TEST(GpsSpeedMigration, FollowsVehicleSpeedOrReplacesTheOldDefaultOnly)
