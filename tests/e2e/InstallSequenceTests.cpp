@@ -204,9 +204,37 @@ BOOL CALLBACK FindOtherInstaller(HWND window, LPARAM param)
 
 }  // namespace
 
+TEST(InstallSequence, ServerLossIsAskedOnceAndNoEndsTheInstaller)
+{
+    InstallerRun run("NoxSetup.exe", "win10");
+    ASSERT_TRUE(run.WaitForMainWindow());
+    HWND consent = WaitForToolkitDialog(run.Process().Id(), InstallerRun::kTimeoutMs);
+    ASSERT_TRUE(consent);
+    PostMessageA(run.WaitForMainWindow(), WM_USER + 38, 0, 0);
+    HWND question = WaitForToolkitDialog(run.Process().Id(), InstallerRun::kTimeoutMs, consent);
+    ASSERT_TRUE(question);
+    PostMessageA(question, WM_KEYDOWN, 'N', 0);
+    PostMessageA(consent, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, run.WaitForExit());
+    // A new instance would show its window within this time, as the one after Yes does.
+    OtherInstallerSearch search = {run.Process().Id(), 0};
+    for (int waited = 0; !search.foundPid && waited < 5000; waited += 50) {
+        Sleep(50);
+        EnumWindows(FindOtherInstaller, reinterpret_cast<LPARAM>(&search));
+    }
+    EXPECT_EQ(0u, search.foundPid) << "No starts nothing";
+    if (HANDLE started = search.foundPid ? OpenProcess(PROCESS_TERMINATE, FALSE, search.foundPid) : nullptr) {
+        TerminateProcess(started, 255);
+        CloseHandle(started);
+    }
+}
+
+// From a folder with a blank in its name (InstallerRun's), which the new instance must not take
+// for command-line text.
 TEST(InstallSequence, ServerLossIsAskedOnceAndYesStartsTheInstallerAfresh)
 {
     InstallerRun run("NoxSetup.exe", "win10");
+    ASSERT_NE(std::string::npos, run.Directory().Path().find(' '));
     HWND window = run.WaitForMainWindow();
     ASSERT_TRUE(window);
     HWND consent = WaitForToolkitDialog(run.Process().Id(), InstallerRun::kTimeoutMs);

@@ -37,7 +37,9 @@ public:
     static std::string CommandLine(const std::string& exe, const std::string& arguments);
 
 private:
-    testing_support::TempDir m_dir;
+    // A blank in the folder's name, as in "C:\\Program Files": the installer's own command lines
+    // must quote it.
+    testing_support::TempDir m_dir{"nox setup "};
     std::string m_copyName;
     std::string m_exe;
     std::unique_ptr<testing_support::ScopedWindowsVersion> m_version;

@@ -18,15 +18,15 @@ std::string ExeDir()
 
 std::string BuildFile(const std::string& name) { return ExeDir() + name; }
 
-TempDir::TempDir()
+TempDir::TempDir(const char* namePrefix)
 {
     char base[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, base);
     static LONG counter = 0;
     // A name already taken gets the next number; a folder that refuses new entries ends the test.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof(name), "noxtest_%lu_%lu_%ld\\", GetCurrentProcessId(), GetTickCount(),
+        char name[96];
+        std::snprintf(name, sizeof(name), "%s%lu_%lu_%ld\\", namePrefix, GetCurrentProcessId(), GetTickCount(),
                       InterlockedIncrement(&counter));
         m_path = std::string(base) + name;
         if (CreateDirectoryA(m_path.c_str(), nullptr))

@@ -19,7 +19,8 @@ std::string BuildFile(const std::string& name);
 class TempDir
 {
 public:
-    TempDir();
+    // `namePrefix` begins the folder's name, which a number unique to it ends.
+    explicit TempDir(const char* namePrefix = "noxtest_");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
