@@ -8,10 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "DibCanvas.h"
 #include "TestSupport.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/framework/AppState.h"
+#include "ui/theme/Palette.h"
 
 using namespace testing_support;
 
@@ -238,6 +240,52 @@ TEST(PleaseWaitDialog, ClosesSoonAfterTheHandleIsSignalledAndKeepsTheGuiPainting
     EXPECT_EQ(kResultCancel, nothing.RunModal());
     EXPECT_LT(GetTickCount() - started, 1000u) << "nothing to wait for: it does not wait";
     KillTimer(nullptr, guard);
+}
+
+TEST(PleaseWaitDialog, CancelAndEscapeMarkTheWaitCancelledAndItWaitsOnShowingItsSecondLine)
+{
+    TestAppState app;
+    const COLORREF secondLineColour = PaletteColour(35);
+    for (const bool escape : {false, true}) {
+        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        NRPleaseWaitDialog wait(nullptr, "Installing V2 Ethernet Drivers", done);
+        wait.ShowCancelButton(true);
+        if (escape)
+            wait.SetSecondLine("Please wait");
+        bool openAfterCancel = false;
+        int secondLinePixels = -1;
+        Answerer answer([&](HWND shown) {
+            HWND cancel = nullptr;
+            for (HWND child = GetWindow(shown, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (WindowText(child) == "Cancel" && IsWindowVisible(child))
+                    cancel = child;
+            // Sent, so each is handled when the call returns.
+            if (escape) {
+                SendMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
+            } else if (cancel) {
+                SendMessageA(cancel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+                SendMessageA(cancel, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+            }
+            openAfterCancel = IsWindowVisible(shown) != FALSE;
+            UpdateWindow(shown);
+            RECT client = {};
+            GetClientRect(shown, &client);
+            DibCanvas canvas(client.right, client.bottom, RGB(1, 2, 3));
+            HDC dc = GetDC(shown);
+            BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+            ReleaseDC(shown, dc);
+            secondLinePixels = canvas.CountColour(secondLineColour, client);
+            SetEvent(done);
+        });
+        EXPECT_EQ(1, wait.RunModal()) << "it ends when the handle is signalled, not at Cancel";
+        EXPECT_TRUE(wait.Cancelled()) << (escape ? "Escape" : "Cancel");
+        EXPECT_TRUE(openAfterCancel);
+        if (escape)
+            EXPECT_GT(secondLinePixels, 0) << "the second line in its colour";
+        else
+            EXPECT_EQ(0, secondLinePixels) << "no second line, no pixel of its colour";
+        CloseHandle(done);
+    }
 }
 
 TEST(ToolkitMessageBox, AHundredBoxesLeaveNoGdiObjectOrWindowBehind)
