@@ -139,6 +139,50 @@ TEST(Button, FlashingSetBeforeTheWindowExistsStartsWithTheWindowAndLeavesNoThrea
     DestroyWindow(parent);
 }
 
+TEST(Button, AHeldAutoRepeatButtonClicksAtEachReleaseTimerUntilThePointerLeaves)
+{
+    ButtonFixture fixture;
+    const HWND button = fixture.button.Handle();
+    fixture.Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    fixture.Send(WM_LBUTTONUP);
+    EXPECT_FALSE(KillTimer(button, NRButton::kRepeatStartTimerId)) << "no repeat unless asked for";
+    fixture.Posted();
+
+    // The timers are sent here as Windows would deliver them, in the order the button sets them.
+    fixture.button.SetAutoRepeat(true);
+    fixture.Send(WM_LBUTTONDOWN, MK_LBUTTON);
+    EXPECT_EQ((std::vector<UINT>{7, 2}), fixture.Posted()) << "focus request, pressed";
+    EXPECT_TRUE(KillTimer(button, NRButton::kRepeatStartTimerId)) << "the repeat waits for its start";
+    fixture.Send(WM_TIMER, NRButton::kRepeatStartTimerId);
+    EXPECT_FALSE(fixture.button.PressedLook());
+    EXPECT_EQ((std::vector<UINT>{4}), fixture.Posted()) << "the first repeated click";
+    fixture.Send(WM_TIMER, NRButton::kRepeatPressTimerId);
+    EXPECT_TRUE(fixture.button.PressedLook());
+    fixture.Send(WM_TIMER, NRButton::kRepeatReleaseTimerId);
+    EXPECT_EQ((std::vector<UINT>{4}), fixture.Posted()) << "and the next";
+    fixture.Send(WM_TIMER, NRButton::kRepeatPressTimerId);
+    fixture.Send(WM_MOUSELEAVE);
+    fixture.Send(WM_TIMER, NRButton::kRepeatReleaseTimerId);
+    EXPECT_EQ((std::vector<UINT>{3}), fixture.Posted()) << "away from the button: the press ends, no click";
+}
+
+TEST(Button, FlashingAlternatesTheFlashFaceWithTheNormalOneUntilItStops)
+{
+    ButtonFixture fixture;
+    const HWND button = fixture.button.Handle();
+    fixture.button.SetFlashing(true);
+    EXPECT_TRUE(fixture.button.FlashShowing());
+    fixture.Send(WM_TIMER, NRButton::kFlashOffTimerId);
+    EXPECT_FALSE(fixture.button.FlashShowing());
+    EXPECT_TRUE(KillTimer(button, NRButton::kFlashOnTimerId)) << "the flash comes back";
+    fixture.Send(WM_TIMER, NRButton::kFlashOnTimerId);
+    EXPECT_TRUE(fixture.button.FlashShowing());
+    fixture.button.SetFlashing(false);
+    EXPECT_FALSE(fixture.button.FlashShowing());
+    EXPECT_FALSE(KillTimer(button, NRButton::kFlashOffTimerId) || KillTimer(button, NRButton::kFlashOnTimerId))
+        << "no timer left";
+}
+
 TEST(Button, AKeyboardPressClicksAtOnceAndEndsHalfASecondLater)
 {
     ButtonFixture fixture;
