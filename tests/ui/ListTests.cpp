@@ -249,6 +249,76 @@ TEST(ListBox, ScrollsWithTheWheelAndItsBarAndTrustsOnlyItsOwnItems)
     EXPECT_EQ(reinterpret_cast<LPARAM>(fixture.contents.At(150)), msg.lParam);
 }
 
+namespace {
+
+// The parent's notifications of one kind since the last call: their lParams.
+std::vector<LPARAM> Notified(HWND parent, UINT message)
+{
+    std::vector<LPARAM> seen;
+    MSG msg;
+    while (PeekMessageA(&msg, parent, message, message, PM_REMOVE))
+        seen.push_back(msg.lParam);
+    return seen;
+}
+
+LPARAM RowPoint(int row) { return MAKELPARAM(100, row * 18 + 5); }
+
+}  // namespace
+
+TEST(ListBox, ClicksActivateAsTheStyleSaysRightClicksAndDragsReportAndFlashingAlternates)
+{
+    // Single-click lists activate on the release of a press, never on a double-click or a right click.
+    ListFixture single(8, NRListBoxBase::kSingleClick);
+    const HWND singleList = single.list.Handle();
+    single.Click(3);
+    EXPECT_EQ((std::vector<LPARAM>{reinterpret_cast<LPARAM>(single.contents.At(3))}),
+              Notified(single.parent, WM_NR_LIST_ACTIVATED));
+    SendMessageA(singleList, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(3));
+    SendMessageA(singleList, WM_LBUTTONUP, 0, RowPoint(3));
+    SendMessageA(singleList, WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(5));
+    SendMessageA(singleList, WM_RBUTTONUP, 0, RowPoint(5));
+    EXPECT_EQ(5, single.Current()) << "the right button only moves the current row";
+    EXPECT_TRUE(Notified(single.parent, WM_NR_LIST_ACTIVATED).empty());
+    EXPECT_TRUE(Notified(single.parent, WM_NR_RIGHT_CLICKED).empty());
+
+    // Other lists activate on a double-click and report a right click on the current row.
+    ListFixture plain(8, NRListBoxBase::kDragMoves);
+    const HWND list = plain.list.Handle();
+    plain.Click(3);
+    EXPECT_TRUE(Notified(plain.parent, WM_NR_LIST_ACTIVATED).empty());
+    SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, RowPoint(3));
+    SendMessageA(list, WM_LBUTTONUP, 0, RowPoint(3));
+    EXPECT_EQ(1u, Notified(plain.parent, WM_NR_LIST_ACTIVATED).size());
+    SendMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, RowPoint(5));
+    SendMessageA(list, WM_RBUTTONUP, 0, RowPoint(5));
+    EXPECT_EQ(5, plain.Current());
+    EXPECT_EQ((std::vector<LPARAM>{reinterpret_cast<LPARAM>(&plain.contents)}),
+              Notified(plain.parent, WM_NR_RIGHT_CLICKED));
+
+    // Dragging the current row with the left button moves it.
+    NRListBoxItem* dragged = plain.contents.At(2);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(2));
+    SendMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, RowPoint(4));
+    SendMessageA(list, WM_LBUTTONUP, 0, RowPoint(4));
+    EXPECT_EQ(dragged, plain.contents.At(4));
+    EXPECT_EQ(4, plain.Current());
+    EXPECT_EQ((std::vector<LPARAM>{MAKELONG(2, 4)}), Notified(plain.parent, WM_NR_LIST_ITEM_MOVED));
+
+    // A flashing item takes the flash phase at the on timer and leaves it at the off timer.
+    NRListBoxItem* flashing = plain.contents.At(6);
+    flashing->Set(NRListBoxItem::kFlashes);
+    plain.list.AttachContents(&plain.contents);
+    EXPECT_TRUE(KillTimer(list, NRListBoxBase::kFlashOnTimerId)) << "the flash waits for its timer";
+    SendMessageA(list, WM_TIMER, NRListBoxBase::kFlashOnTimerId, 0);
+    EXPECT_TRUE(flashing->Has(NRListBoxItem::kFlashPhase));
+    SendMessageA(list, WM_TIMER, NRListBoxBase::kFlashOffTimerId, 0);
+    EXPECT_FALSE(flashing->Has(NRListBoxItem::kFlashPhase));
+    plain.list.SetStyle(NRListBoxBase::kNoFlashing);
+    KillTimer(list, NRListBoxBase::kFlashOnTimerId);
+    plain.list.AttachContents(&plain.contents);
+    EXPECT_FALSE(KillTimer(list, NRListBoxBase::kFlashOnTimerId)) << "a list that does not flash";
+}
+
 TEST(ListBox, PaintsTheRowsThatShowWithTheCurrentOneLast)
 {
     ListFixture fixture(40);
