@@ -10,6 +10,7 @@
 #include "ui/controls/ScrollGeometry.h"
 #include "ui/controls/ScrollableRichText.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/Palette.h"
 
 using namespace testing_support;
 
@@ -177,6 +178,44 @@ TEST(ScrollBar, DraggingTheThumbMovesItAndReportsTheMovement)
     bar.ShowWindow(SW_HIDE);
     EXPECT_DOUBLE_EQ(1.0, bar.ThumbSize()) << "hiding resets the thumb";
     EXPECT_DOUBLE_EQ(0.0, bar.ThumbPosition());
+}
+
+TEST(ScrollBar, TrackClicksPageTowardsThePointerAndTheFaceShowsTheState)
+{
+    ParentWindow parent;
+    NRScrollBar bar;
+    ASSERT_TRUE(bar.Create(parent.Handle(), RECT{0, 0, 13, 113}));
+    const HWND window = bar.Handle();
+    bar.SetThumb(0.5, 0.0);  // the thumb fills the upper half of the track
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 80));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(6, 80));
+    bar.SetThumb(0.5, 0.5);  // and now the lower half
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 20));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(6, 20));
+    EXPECT_EQ((std::vector<std::pair<UINT, LPARAM>>{{WM_NR_SCROLL_PAGE, 1}, {WM_NR_SCROLL_PAGE, -1}}),
+              parent.Take(WM_NR_SCROLL_PAGE, WM_NR_SCROLL_PAGE));
+
+    // The arrows and the thumb's outline take the frame colour of the state, and no other's.
+    const auto shownFrames = [&] {
+        DibCanvas canvas(13, 113, RGB(1, 2, 3));
+        NRDrawContext context(canvas.Dc());
+        bar.Paint(context, 0, 0, 13, 113);
+        std::vector<int> shown;
+        for (int frame : {22, 25, 28, 31, 34})
+            if (canvas.CountColour(PaletteColour(frame), RECT{0, 0, 13, 113}) > 0)
+                shown.push_back(frame);
+        return shown;
+    };
+    EXPECT_EQ(std::vector<int>{25}, shownFrames()) << "normal";
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(6, 40));
+    EXPECT_EQ(std::vector<int>{28}, shownFrames()) << "under the pointer";
+    bar.SetFocused(1);
+    EXPECT_EQ(std::vector<int>{31}, shownFrames()) << "focused";
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 80));
+    EXPECT_EQ(std::vector<int>{34}, shownFrames()) << "thumb held";
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(6, 80));
+    bar.SetEnabled(0);
+    EXPECT_EQ(std::vector<int>{22}, shownFrames()) << "disabled";
 }
 
 namespace {
