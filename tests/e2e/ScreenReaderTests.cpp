@@ -1,0 +1,102 @@
+// The installer as a screen reader or a UI automation tool reads and drives it, through oleacc
+// from another process: the window, the progress lines, the boxes and their buttons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "InstallerRun.h"
+#include "ScreenReader.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct ComApartment
+{
+    ComApartment() { CoInitialize(nullptr); }
+    ~ComApartment() { CoUninitialize(); }
+};
+
+std::vector<std::string> Names(const std::vector<Accessible>& elements)
+{
+    std::vector<std::string> names;
+    for (const Accessible& element : elements)
+        names.push_back(element.Name());
+    return names;
+}
+
+std::vector<Accessible> ChildrenWithRole(const Accessible& parent, long role)
+{
+    std::vector<Accessible> found;
+    for (const Accessible& child : parent.Children())
+        if (child.Role() == role && !(child.State() & STATE_SYSTEM_INVISIBLE))
+            found.push_back(child);
+    return found;
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+}  // namespace
+
+TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
+{
+    ComApartment com;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    InstallerRun run("NoxSetup.exe", "win10", "test");
+    WinEventRecorder events(run.Process().Id());
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = ShownToolkitDialog(run.Process().Id())) != nullptr; },
+                          InstallerRun::kTimeoutMs));
+    HWND window = WaitForProcessWindow(run.Process().Id(), "NoxSetupWnd", InstallerRun::kTimeoutMs);
+
+    const Accessible installer = Accessible::OfWindow(window);
+    const Accessible question = Accessible::OfWindow(box);
+    std::cout << "Screen reader's view of the test pass:\n" << ScreenReaderView(installer) << ScreenReaderView(question);
+    EXPECT_EQ(ROLE_SYSTEM_WINDOW, installer.Role());
+    EXPECT_EQ("NoxSetup Ethernet Drivers 2.17.10", installer.Name());
+    EXPECT_EQ(std::vector<std::string>{"Close"}, Names(ChildrenWithRole(installer, ROLE_SYSTEM_PUSHBUTTON)));
+    const Accessible pane = installer.Find(ROLE_SYSTEM_LIST);
+    EXPECT_EQ(std::vector<std::string>{"Win10 x64"}, Names(pane.Children()));
+
+    EXPECT_EQ(ROLE_SYSTEM_DIALOG, question.Role());
+    EXPECT_EQ("Test Complete\nHit COPY to copy messages to clipboard then exit\nHit OK to exit", question.Description());
+    const std::vector<Accessible> buttons = ChildrenWithRole(question, ROLE_SYSTEM_PUSHBUTTON);
+    ASSERT_EQ((std::vector<std::string>{"COPY", "OK"}), Names(buttons));
+    EXPECT_EQ("C", buttons[0].Shortcut());
+    EXPECT_EQ("Enter", buttons[1].Shortcut());
+    EXPECT_TRUE(buttons[1].State() & STATE_SYSTEM_DEFAULT);
+    EXPECT_EQ("Press", buttons[0].DefaultAction());
+
+    EXPECT_EQ(S_OK, buttons[0].DoDefaultAction());
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
+                          InstallerRun::kTimeoutMs));
+    EXPECT_EQ(0u, run.WaitForExit());
+    EXPECT_EQ("Win10 x64\n", ClipboardText());
+    EXPECT_TRUE(FAILED(question.NameStatus())) << "the closed box's object answers with an error";
+
+    // The line was announced as it came, focused while the pane had the keyboard; the box was
+    // announced as a dialog from start to end.
+    EXPECT_EQ(1, events.Count(EVENT_OBJECT_CREATE, "TNRListBox", 1));
+    EXPECT_EQ(1, events.Count(EVENT_OBJECT_SHOW, "TNRListBox", 1));
+    EXPECT_LE(1, events.Count(EVENT_OBJECT_FOCUS, "TNRListBox", 1));
+    EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGSTART));
+    EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGEND));
+}

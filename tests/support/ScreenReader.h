@@ -1,0 +1,85 @@
+#pragma once
+// The installer as an assistive tool sees it, through oleacc as a screen reader asks: the client
+// object of a window, its children, their names, roles, states, keys and default actions, a
+// printout of the whole tree, and a record of the events the installer raises.
+#include <windows.h>
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// One element of the tree: an object, or a simple child of it (childId > 0). Holds a reference.
+class Accessible
+{
+public:
+    Accessible() = default;
+    Accessible(IAccessible* object, long childId);  // takes a reference of its own
+    Accessible(const Accessible& other);
+    Accessible& operator=(const Accessible& other);
+    ~Accessible();
+
+    // The client object of `window` (AccessibleObjectFromWindow, OBJID_CLIENT); empty on failure.
+    static Accessible OfWindow(HWND window);
+
+    explicit operator bool() const { return m_object != nullptr; }
+    IAccessible* Object() const { return m_object; }
+    long ChildId() const { return m_childId; }
+
+    long Role() const;  // 0 when it cannot be read
+    std::string RoleText() const;
+    std::string Name() const;
+    std::string Description() const;
+    std::string Value() const;
+    std::string Shortcut() const;
+    std::string DefaultAction() const;
+    long State() const;
+    // The HRESULT of get_accName, for objects that should answer with an error.
+    HRESULT NameStatus() const;
+    std::vector<Accessible> Children() const;
+    // The first visible descendant (depth first, this one included) with `role` and, when given, `name`.
+    Accessible Find(long role, const std::string& name = std::string()) const;
+    HRESULT DoDefaultAction() const;
+
+private:
+    IAccessible* m_object = nullptr;
+    long m_childId = CHILDID_SELF;
+};
+
+// The tree below `element` as a reader walks it, one element a line, indented by depth: role, name
+// in quotes, then value, description (when it is not the name), shortcut and notable states.
+// Invisible elements are left out.
+std::string ScreenReaderView(const Accessible& element, int depth = 0);
+
+// The accessibility events process `pid` raises while the object lives (delivered while this
+// thread pumps its messages).
+class WinEventRecorder
+{
+public:
+    struct Event
+    {
+        DWORD event;
+        std::string windowClass;
+        LONG objectId;
+        LONG childId;
+    };
+    explicit WinEventRecorder(DWORD pid);
+    ~WinEventRecorder();
+    WinEventRecorder(const WinEventRecorder&) = delete;
+    WinEventRecorder& operator=(const WinEventRecorder&) = delete;
+
+    const std::vector<Event>& Events() const { return m_events; }
+    // How many of `event` came from a window of class `windowClass` ("" for any), for the client
+    // area's child `childId` (any when none is given).
+    int Count(DWORD event, const std::string& windowClass = std::string(), LONG childId = kAnyChild) const;
+    static constexpr LONG kAnyChild = -1000;
+
+private:
+    static void CALLBACK Callback(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG objectId, LONG childId,
+                                  DWORD thread, DWORD time);
+    HWINEVENTHOOK m_hook = nullptr;
+    std::vector<Event> m_events;
+};
+
+}  // namespace testing_support
