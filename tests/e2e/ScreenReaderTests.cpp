@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "DriverMachine.h"
 #include "InstallerRun.h"
 #include "ScreenReader.h"
+#include "ui/text/RichText.h"
 
 using namespace testing_support;
 
@@ -99,4 +101,65 @@ TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
     EXPECT_LE(1, events.Count(EVENT_OBJECT_FOCUS, "TNRListBox", 1));
     EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGSTART));
     EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGEND));
+}
+
+TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
+{
+    ComApartment com;
+    TempDir dir;
+    RemoveInstalledDriver();
+    SetInstallDirectory(&dir.Path());
+    SetAdministratorRights(true);
+    InstallerRun run("NoxSetup.exe", "win10");
+    const DWORD pid = run.Process().Id();
+    WinEventRecorder events(pid);
+
+    // Every box is read with the window behind it, then answered by its button's default action.
+    std::string view;
+    std::vector<std::string> questions, lines;
+    HWND previous = nullptr, waitBox = nullptr;
+    for (const char* answer : {"Yes", "Ok"}) {
+        HWND box = nullptr;
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                box = ShownToolkitDialog(pid, previous);
+                if (box && !ToolkitDialogHasButtons(box) && box != waitBox) {
+                    // The bar shows while the protocol installer runs; it may be gone before it is read.
+                    waitBox = box;
+                    view += ScreenReaderView(Accessible::OfWindow(box));
+                }
+                return box && box != waitBox;
+            },
+            20000))
+            << "no box to answer " << answer;
+        const Accessible installer = Accessible::OfWindow(WaitForProcessWindow(pid, "NoxSetupWnd", 1000));
+        const Accessible question = Accessible::OfWindow(box);
+        view += ScreenReaderView(installer) + ScreenReaderView(question);
+        questions.push_back(question.Description());
+        lines = Names(installer.Find(ROLE_SYSTEM_LIST).Children());
+        EXPECT_EQ(S_OK, question.Find(ROLE_SYSTEM_PUSHBUTTON, answer).DoDefaultAction()) << answer;
+        previous = box;
+    }
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
+                          InstallerRun::kTimeoutMs));
+    EXPECT_EQ(0u, run.WaitForExit());
+    std::cout << "Screen reader's view of a whole installation:\n" << view;
+
+    EXPECT_EQ((std::vector<std::string>{"This will install the Nox Racing ethernet drivers\nAre you sure you want to continue?",
+                                        "Setup Complete\nThe Nox Racing tools have now been installed"}),
+              questions);
+    // The lines read as the log has them, without their markup.
+    const std::vector<std::string> logs = Logs(dir);
+    ASSERT_EQ(1u, logs.size());
+    std::vector<std::string> logged;
+    for (size_t start = 0, end; (end = logs[0].find("\r\n", start)) != std::string::npos; start = end + 2)
+        logged.push_back(MarkupPlainText(logs[0].substr(start, end - start), true));
+    EXPECT_EQ(logged, lines);
+    EXPECT_LE(2u, lines.size());
+    for (size_t line = 1; line <= lines.size(); ++line)
+        EXPECT_EQ(1, events.Count(EVENT_OBJECT_CREATE, "TNRListBox", static_cast<LONG>(line))) << line;
+    // Consent, the please-wait bar and the end.
+    EXPECT_EQ(3, events.Count(EVENT_SYSTEM_DIALOGSTART));
+    EXPECT_LE(1, events.Count(EVENT_OBJECT_VALUECHANGE));
+    RemoveInstalledDriver();
 }

@@ -194,7 +194,7 @@ HRESULT NRAccessible::get_accChild(VARIANT child, IDispatch** object)
 
 HRESULT NRAccessible::AnswerString(const VARIANT& child, BSTR* out, std::string (NRAccessibleSource::*self)() const,
                                    std::string (NRAccessibleSource::*item)(int) const,
-                                   HRESULT (NRAccessible::*delegate)(VARIANT, BSTR*))
+                                   HRESULT (STDMETHODCALLTYPE NRAccessible::*delegate)(VARIANT, BSTR*))
 {
     if (!out)
         return E_POINTER;

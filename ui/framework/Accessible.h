@@ -101,7 +101,7 @@ private:
     long WindowState() const;
     HRESULT AnswerString(const VARIANT& child, BSTR* out, std::string (NRAccessibleSource::*self)() const,
                          std::string (NRAccessibleSource::*item)(int) const,
-                         HRESULT (NRAccessible::*delegate)(VARIANT, BSTR*));
+                         HRESULT (STDMETHODCALLTYPE NRAccessible::*delegate)(VARIANT, BSTR*));
 
     LONG m_references = 1;
     HWND m_window;
