@@ -127,7 +127,7 @@ HWND NRAccessible::ChildWindow(int index) const
 
 NRAccessible::Target NRAccessible::Resolve(const VARIANT& child) const
 {
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return {CO_E_OBJNOTCONNECTED, -1, nullptr};
     if (child.vt != VT_I4)
         return {E_INVALIDARG, -1, nullptr};
@@ -161,7 +161,7 @@ HRESULT NRAccessible::get_accParent(IDispatch** parent)
     if (!parent)
         return E_POINTER;
     *parent = nullptr;
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return CO_E_OBJNOTCONNECTED;
     // The frame around this client object, as the system describes any window.
     return StandardAccessibleObject(m_window, OBJID_WINDOW, IID_IDispatch, reinterpret_cast<void**>(parent));
@@ -172,7 +172,7 @@ HRESULT NRAccessible::get_accChildCount(long* count)
     if (!count)
         return E_POINTER;
     *count = 0;
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return CO_E_OBJNOTCONNECTED;
     *count = m_source->AccessibleItemCount() + (m_source->AccessibleChildWindows() ? ChildWindowCount() : 0);
     return S_OK;
@@ -304,7 +304,7 @@ HRESULT NRAccessible::get_accFocus(VARIANT* focus)
     if (!focus)
         return E_POINTER;
     ClearVariant(focus);
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return CO_E_OBJNOTCONNECTED;
     const HWND focused = ::GetFocus();
     if (focused == m_window || (m_source->AccessibleState() & STATE_SYSTEM_FOCUSED)) {
@@ -327,7 +327,7 @@ HRESULT NRAccessible::get_accSelection(VARIANT* selection)
     if (!selection)
         return E_POINTER;
     ClearVariant(selection);
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return CO_E_OBJNOTCONNECTED;
     const int item = m_source->AccessibleCurrentItem();
     if (item < 0)
@@ -418,7 +418,7 @@ HRESULT NRAccessible::accHitTest(long x, long y, VARIANT* child)
     if (!child)
         return E_POINTER;
     ClearVariant(child);
-    if (!m_source || !::IsWindow(m_window))
+    if (!m_source)
         return CO_E_OBJNOTCONNECTED;
     RECT window = {};
     const POINT point = {x, y};
