@@ -75,6 +75,12 @@ TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
     EXPECT_EQ(ROLE_SYSTEM_WINDOW, installer.Role());
     EXPECT_EQ("NoxSetup Ethernet Drivers 2.17.10", installer.Name());
     EXPECT_EQ(std::vector<std::string>{"Close"}, Names(ChildrenWithRole(installer, ROLE_SYSTEM_PUSHBUTTON)));
+    std::vector<std::string> captionButtons;  // the hidden ones too
+    for (const Accessible& child : installer.Children())
+        if (child.Role() == ROLE_SYSTEM_PUSHBUTTON)
+            captionButtons.push_back(child.Name());
+    std::sort(captionButtons.begin(), captionButtons.end());
+    EXPECT_EQ((std::vector<std::string>{"Close", "Maximize", "Minimize", "Restore"}), captionButtons);
     const Accessible pane = installer.Find(ROLE_SYSTEM_LIST);
     EXPECT_EQ(std::vector<std::string>{"Win10 x64"}, Names(pane.Children()));
 

@@ -9,6 +9,7 @@
 
 #include "ScreenReader.h"
 #include "TestSupport.h"
+#include "ui/controls/Button.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/lists/ListContainer.h"
@@ -92,37 +93,76 @@ TEST(AccessibleList, ReadsEachLineWithoutMarkupAndFollowsNewLines)
     EXPECT_EQ(CO_E_OBJNOTCONNECTED, list.NameStatus()) << "held after its window went";
 }
 
-TEST(AccessibleMessageBox, ReadsTheMessageAndButtonsAndPressesOneByItsDefaultAction)
+TEST(AccessibleButton, TellsItsNameKeyAndStatesAndAnnouncesGainingTheFocus)
 {
     ComApartment com;
-    NRMessageBox box(nullptr, "Test $cyComplete$cw\nHit COPY", 6);
-    box.SetButtonText(0, "COPY");
-    box.AddButtonKey(0, 'C');
-    box.SetButtonText(1, "OK");
-    box.AddButtonKey(1, VK_RETURN);
-    std::vector<std::string> read;
-    HRESULT pressed = E_FAIL, afterwards = S_OK;
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                                  nullptr);
+    NRButton button;
+    button.SetCaption("Yes", 'Y');
+    ASSERT_TRUE(button.Create(parent, RECT{10, 10, 60, 30}));
+    WinEventRecorder events(GetCurrentProcessId());
+    const Accessible pushButton = Accessible::OfWindow(button.Handle());
+    EXPECT_EQ("push button Yes Y", pushButton.RoleText() + " " + pushButton.Name() + " " + pushButton.Shortcut());
+    const long watched = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_DEFAULT | STATE_SYSTEM_UNAVAILABLE;
+    const struct
     {
-        Reader reader([&](HWND window) {
-            const Accessible dialog = Accessible::OfWindow(window);
-            read.push_back(dialog.RoleText() + ": " + dialog.Name() + " / " + dialog.Description());
-            for (const Accessible& child : dialog.Children()) {
-                if (child.Role() == ROLE_SYSTEM_PUSHBUTTON)
-                    read.push_back(child.Name() + " " + child.Shortcut() + " " + child.DefaultAction() +
-                                   (child.State() & STATE_SYSTEM_DEFAULT ? " default" : ""));
-            }
-            pressed = dialog.Find(ROLE_SYSTEM_PUSHBUTTON, "COPY").DoDefaultAction();
-            for (int waited = 0; IsWindow(window) && waited < 3000; waited += 20)
-                Sleep(20);
-            afterwards = dialog.NameStatus();
-        });
-        EXPECT_EQ(kResultUser1, box.RunModal());
+        const char* change;
+        void (*apply)(NRButton&);
+        long state;
+    } cases[] = {
+        {"as made", [](NRButton&) {}, 0},
+        {"focused", [](NRButton& b) { b.SetFocused(1); }, STATE_SYSTEM_FOCUSED},
+        {"default", [](NRButton& b) { b.SetDefault(true); }, STATE_SYSTEM_FOCUSED | STATE_SYSTEM_DEFAULT},
+        {"disabled", [](NRButton& b) { b.SetEnabled(0); }, watched},
+    };
+    for (const auto& c : cases) {
+        c.apply(button);
+        EXPECT_EQ(c.state, pushButton.State() & watched) << c.change;
     }
-    EXPECT_EQ((std::vector<std::string>{"dialog: Test Complete\nHit COPY / Test Complete\nHit COPY",
-                                        "COPY C Press", "OK Enter Press default"}),
-              read);
-    EXPECT_EQ(S_OK, pressed);
-    EXPECT_EQ(CO_E_OBJNOTCONNECTED, afterwards) << "the closed box's object";
+    EXPECT_TRUE(PumpUntil([&] { return events.Count(EVENT_OBJECT_FOCUS, "NRButton", CHILDID_SELF) > 0; }, 5000));
+    DestroyWindow(parent);
+}
+
+TEST(AccessibleMessageBox, ReadsTheTitleMessageAndButtonsAndPressesOneByItsDefaultAction)
+{
+    ComApartment com;
+    const struct
+    {
+        const char* title;
+        const char* name;  // the title when there is one, else the message
+    } cases[] = {{"", "Test Complete\nHit COPY"}, {"$cyWarning", "Warning"}};
+    for (const auto& c : cases) {
+        NRMessageBox box(nullptr, "Test $cyComplete$cw\nHit COPY", 6);
+        box.SetTitle(c.title);
+        box.SetButtonText(0, "COPY");
+        box.AddButtonKey(0, 'C');
+        box.SetButtonText(1, "OK");
+        box.AddButtonKey(1, VK_RETURN);
+        std::vector<std::string> read;
+        HRESULT pressed = E_FAIL, afterwards = S_OK;
+        {
+            Reader reader([&](HWND window) {
+                const Accessible dialog = Accessible::OfWindow(window);
+                read.push_back(dialog.RoleText() + ": " + dialog.Name() + " / " + dialog.Description());
+                for (const Accessible& child : dialog.Children()) {
+                    if (child.Role() == ROLE_SYSTEM_PUSHBUTTON)
+                        read.push_back(child.Name() + " " + child.Shortcut() + " " + child.DefaultAction() +
+                                       (child.State() & STATE_SYSTEM_DEFAULT ? " default" : ""));
+                }
+                pressed = dialog.Find(ROLE_SYSTEM_PUSHBUTTON, "COPY").DoDefaultAction();
+                for (int waited = 0; IsWindow(window) && waited < 3000; waited += 20)
+                    Sleep(20);
+                afterwards = dialog.NameStatus();
+            });
+            EXPECT_EQ(kResultUser1, box.RunModal()) << c.title;
+        }
+        EXPECT_EQ((std::vector<std::string>{std::string("dialog: ") + c.name + " / Test Complete\nHit COPY",
+                                            "COPY C Press", "OK Enter Press default"}),
+                  read);
+        EXPECT_EQ(S_OK, pressed) << c.title;
+        EXPECT_EQ(CO_E_OBJNOTCONNECTED, afterwards) << "the closed box's object";
+    }
 }
 
 TEST(AccessiblePleaseWait, IsAProgressBarNamedByItsMessage)
