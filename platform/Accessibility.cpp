@@ -58,8 +58,8 @@ BSTR AccessibleString(const std::string& text)
     const auto sysAllocStringLen = AccessibilityFunctions::Get().sysAllocStringLen;
     if (!sysAllocStringLen)
         return nullptr;
-    const int length = text.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                              nullptr, 0);
+    const int length =
+        text.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     BSTR result = sysAllocStringLen(nullptr, static_cast<UINT>(length));
     if (result && length > 0)
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);

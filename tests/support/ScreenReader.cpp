@@ -19,8 +19,8 @@ std::string Narrow(BSTR text)
 {
     if (!text)
         return std::string();
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(SysStringLen(text)), nullptr, 0,
-                                           nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(SysStringLen(text)), nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(length), '\0');
     if (length > 0)
         WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(SysStringLen(text)), &result[0], length, nullptr,
@@ -50,29 +50,20 @@ WinEventRecorder* g_recorder = nullptr;
 
 }  // namespace
 
-Accessible::Accessible(IAccessible* object, long childId) : m_object(object), m_childId(childId)
+Accessible::Accessible(IAccessible* object, long childId) : m_childId(childId)
 {
-    if (m_object)
-        m_object->AddRef();
+    if (object) {
+        object->AddRef();
+        m_object.reset(object, [](IAccessible* held) { held->Release(); });
+    }
 }
 
-Accessible::Accessible(const Accessible& other) : Accessible(other.m_object, other.m_childId) {}
-
-Accessible& Accessible::operator=(const Accessible& other)
+std::vector<std::string> Names(const std::vector<Accessible>& elements)
 {
-    if (other.m_object)
-        other.m_object->AddRef();
-    if (m_object)
-        m_object->Release();
-    m_object = other.m_object;
-    m_childId = other.m_childId;
-    return *this;
-}
-
-Accessible::~Accessible()
-{
-    if (m_object)
-        m_object->Release();
+    std::vector<std::string> names;
+    for (const Accessible& element : elements)
+        names.push_back(element.Name());
+    return names;
 }
 
 Accessible Accessible::OfWindow(HWND window)
@@ -103,19 +94,19 @@ std::string Accessible::RoleText() const
     return text;
 }
 
-std::string Accessible::Name() const { return ReadString(m_object, m_childId, &IAccessible::get_accName); }
+std::string Accessible::Name() const { return ReadString(m_object.get(), m_childId, &IAccessible::get_accName); }
 std::string Accessible::Description() const
 {
-    return ReadString(m_object, m_childId, &IAccessible::get_accDescription);
+    return ReadString(m_object.get(), m_childId, &IAccessible::get_accDescription);
 }
-std::string Accessible::Value() const { return ReadString(m_object, m_childId, &IAccessible::get_accValue); }
+std::string Accessible::Value() const { return ReadString(m_object.get(), m_childId, &IAccessible::get_accValue); }
 std::string Accessible::Shortcut() const
 {
-    return ReadString(m_object, m_childId, &IAccessible::get_accKeyboardShortcut);
+    return ReadString(m_object.get(), m_childId, &IAccessible::get_accKeyboardShortcut);
 }
 std::string Accessible::DefaultAction() const
 {
-    return ReadString(m_object, m_childId, &IAccessible::get_accDefaultAction);
+    return ReadString(m_object.get(), m_childId, &IAccessible::get_accDefaultAction);
 }
 
 long Accessible::State() const
@@ -151,7 +142,7 @@ std::vector<Accessible> Accessible::Children() const
             children.emplace_back(child, CHILDID_SELF);
             child->Release();
         } else if (got == S_FALSE) {
-            children.emplace_back(m_object, id);
+            children.emplace_back(m_object.get(), id);
         }
         if (dispatch)
             dispatch->Release();

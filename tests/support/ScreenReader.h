@@ -5,10 +5,17 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace testing_support {
+
+struct ScopedComApartment
+{
+    ScopedComApartment() { CoInitialize(nullptr); }
+    ~ScopedComApartment() { CoUninitialize(); }
+};
 
 // One element of the tree: an object, or a simple child of it (childId > 0). Holds a reference.
 class Accessible
@@ -16,15 +23,12 @@ class Accessible
 public:
     Accessible() = default;
     Accessible(IAccessible* object, long childId);  // takes a reference of its own
-    Accessible(const Accessible& other);
-    Accessible& operator=(const Accessible& other);
-    ~Accessible();
 
     // The client object of `window` (AccessibleObjectFromWindow, OBJID_CLIENT); empty on failure.
     static Accessible OfWindow(HWND window);
 
     explicit operator bool() const { return m_object != nullptr; }
-    IAccessible* Object() const { return m_object; }
+    IAccessible* Object() const { return m_object.get(); }
     long ChildId() const { return m_childId; }
 
     long Role() const;  // 0 when it cannot be read
@@ -43,9 +47,11 @@ public:
     HRESULT DoDefaultAction() const;
 
 private:
-    IAccessible* m_object = nullptr;
+    std::shared_ptr<IAccessible> m_object;
     long m_childId = CHILDID_SELF;
 };
+
+std::vector<std::string> Names(const std::vector<Accessible>& elements);
 
 // The tree below `element` as a reader walks it, one element a line, indented by depth: role, name
 // in quotes, then value, description (when it is not the name), shortcut and notable states.
@@ -76,8 +82,8 @@ public:
     static constexpr LONG kAnyChild = -1000;
 
 private:
-    static void CALLBACK Callback(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG objectId, LONG childId,
-                                  DWORD thread, DWORD time);
+    static void CALLBACK Callback(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG objectId, LONG childId, DWORD thread,
+                                  DWORD time);
     HWINEVENTHOOK m_hook = nullptr;
     std::vector<Event> m_events;
 };

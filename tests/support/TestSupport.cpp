@@ -386,6 +386,19 @@ std::vector<std::string> ToolkitDialogButtons(HWND dialog)
     return captions;
 }
 
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 std::string WindowText(HWND hwnd)
 {
     char text[2048] = {};

@@ -18,20 +18,6 @@ using namespace testing_support;
 
 namespace {
 
-struct ComApartment
-{
-    ComApartment() { CoInitialize(nullptr); }
-    ~ComApartment() { CoUninitialize(); }
-};
-
-std::vector<std::string> Names(const std::vector<Accessible>& elements)
-{
-    std::vector<std::string> names;
-    for (const Accessible& element : elements)
-        names.push_back(element.Name());
-    return names;
-}
-
 // Runs `read` on a thread of its own, as a reader in another apartment, once a box of this
 // process shows; the box is closed if `read` leaves it open. Its calls are carried out by this
 // thread's message loop, which therefore runs until the reader is done.
@@ -42,7 +28,7 @@ public:
     explicit Reader(Read read)
         : m_thread([this, read] {
               {
-                  ComApartment com;
+                  const ScopedComApartment com;
                   HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
                   if (box)
                       read(box);
@@ -68,9 +54,9 @@ private:
 
 TEST(AccessibleList, ReadsEachLineWithoutMarkupAndFollowsNewLines)
 {
-    ComApartment com;
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr,
-                                  nullptr);
+    const ScopedComApartment com;
+    HWND parent =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
     NRListContainer pane;
     ASSERT_TRUE(pane.Create(parent, RECT{5, 30, 395, 295}, "Progress"));
     pane.AddText("Win10 x64");
@@ -95,9 +81,9 @@ TEST(AccessibleList, ReadsEachLineWithoutMarkupAndFollowsNewLines)
 
 TEST(AccessibleButton, TellsItsNameKeyAndStatesAndAnnouncesGainingTheFocus)
 {
-    ComApartment com;
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                  nullptr);
+    const ScopedComApartment com;
+    HWND parent =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     NRButton button;
     button.SetCaption("Yes", 'Y');
     ASSERT_TRUE(button.Create(parent, RECT{10, 10, 60, 30}));
@@ -126,7 +112,7 @@ TEST(AccessibleButton, TellsItsNameKeyAndStatesAndAnnouncesGainingTheFocus)
 
 TEST(AccessibleMessageBox, ReadsTheTitleMessageAndButtonsAndPressesOneByItsDefaultAction)
 {
-    ComApartment com;
+    const ScopedComApartment com;
     const struct
     {
         const char* title;
@@ -167,7 +153,7 @@ TEST(AccessibleMessageBox, ReadsTheTitleMessageAndButtonsAndPressesOneByItsDefau
 
 TEST(AccessiblePleaseWait, IsAProgressBarNamedByItsMessage)
 {
-    ComApartment com;
+    const ScopedComApartment com;
     HANDLE work = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     NRPleaseWaitDialog dialog(nullptr, "Installing V2 Ethernet Drivers", work);
     std::string role, name;

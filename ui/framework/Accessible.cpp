@@ -188,7 +188,7 @@ HRESULT NRAccessible::get_accChild(VARIANT child, IDispatch** object)
         return target.status;
     if (!target.child)
         return target.item >= 0 ? S_FALSE : E_INVALIDARG;  // an item is a simple element of this object
-    *object = static_cast<IDispatch*>(target.child);  // the reference Resolve took is the caller's
+    *object = static_cast<IDispatch*>(target.child);       // the reference Resolve took is the caller's
     return S_OK;
 }
 

@@ -14,10 +14,7 @@ long NRListBoxAccessible::AccessibleState() const
     return STATE_SYSTEM_FOCUSABLE | (HasFocus() ? STATE_SYSTEM_FOCUSED : 0);
 }
 
-int NRListBoxAccessible::AccessibleItemCount() const
-{
-    return m_list.Contents() ? m_list.Contents()->Count() : 0;
-}
+int NRListBoxAccessible::AccessibleItemCount() const { return m_list.Contents() ? m_list.Contents()->Count() : 0; }
 
 std::string NRListBoxAccessible::AccessibleItemName(int index) const
 {
@@ -62,7 +59,8 @@ int NRListBoxAccessible::AccessibleCurrentItem() const
 void NRListBoxAccessible::NotifyFocus() const
 {
     const int current = AccessibleCurrentItem();
-    NotifyAccessibilityEvent(EVENT_OBJECT_FOCUS, m_list.Handle(), OBJID_CLIENT, current >= 0 ? current + 1 : CHILDID_SELF);
+    NotifyAccessibilityEvent(EVENT_OBJECT_FOCUS, m_list.Handle(), OBJID_CLIENT,
+                             current >= 0 ? current + 1 : CHILDID_SELF);
 }
 
 void NRListBoxAccessible::NotifyCurrentChanged() const
