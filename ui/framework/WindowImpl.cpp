@@ -64,7 +64,7 @@ NRWindowImplRoot* NRWindowImplRoot::FromHandle(HWND hwnd)
 
 NRAccessible* NRWindowImplRoot::AccessibleObject()
 {
-    if (!m_accessible && m_hWnd) {
+    if (!m_accessible && m_hWnd && !m_accessibleClosed) {
         if (NRAccessibleSource* source = AccessibleSource())
             m_accessible = new NRAccessible(m_hWnd, source);
     }
@@ -104,6 +104,7 @@ LRESULT CALLBACK NRWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPAR
     if (!self)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     self->m_hWnd = hwnd;
+    self->m_accessibleClosed = false;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     return WindowProc(hwnd, message, wParam, lParam);
@@ -126,8 +127,10 @@ LRESULT CALLBACK NRWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wP
         if (!answered && !self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
             result = ::DefWindowProcA(hwnd, message, wParam, lParam);
         // Children go after WM_DESTROY; the object must not describe a window on its way out.
-        if (message == WM_DESTROY)
+        if (message == WM_DESTROY) {
             self->DisconnectAccessible();
+            self->m_accessibleClosed = true;
+        }
     } catch (const std::exception& error) {
         NRCrashReporter::ReportCppException(error.what());
     } catch (...) {

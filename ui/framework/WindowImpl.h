@@ -78,6 +78,8 @@ private:
     // WM_NCDESTROY arrived while an outer message of this window was still being handled.
     bool m_finalMessagePending = false;
     NRAccessible* m_accessible = nullptr;
+    // From WM_DESTROY on, no new object is made for the window on its way out.
+    bool m_accessibleClosed = false;
 };
 
 // `Base` is NRWindowImplRoot or a class derived from it that adds shared, non-template behaviour.
