@@ -34,8 +34,9 @@ TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
         EmptyClipboard();
         CloseClipboard();
     }
+    WinEventRecorder events;
     InstallerRun run("NoxSetup.exe", "win10", "test");
-    WinEventRecorder events(run.Process().Id());
+    events.Follow(run.Process().Id());
     HWND box = nullptr;
     ASSERT_TRUE(
         PumpUntil([&] { return (box = ShownToolkitDialog(run.Process().Id())) != nullptr; }, InstallerRun::kTimeoutMs));
@@ -92,9 +93,10 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
     RemoveInstalledDriver();
     SetInstallDirectory(&dir.Path());
     SetAdministratorRights(true);
+    WinEventRecorder events;
     InstallerRun run("NoxSetup.exe", "win10");
     const DWORD pid = run.Process().Id();
-    WinEventRecorder events(pid);
+    events.Follow(pid);
 
     // Every box is read with the window behind it, then answered by its button's default action.
     std::string view;

@@ -50,6 +50,13 @@ WinEventRecorder* g_recorder = nullptr;
 
 }  // namespace
 
+// Windows Vista's; the headers of the XP-level build leave it out.
+extern "C" DWORD WINAPI GetProcessIdOfThread(HANDLE thread);
+
+namespace {
+
+}  // namespace
+
 Accessible::Accessible(IAccessible* object, long childId) : m_childId(childId)
 {
     if (object) {
@@ -199,10 +206,10 @@ std::string ScreenReaderView(const Accessible& element, int depth)
     return view;
 }
 
-WinEventRecorder::WinEventRecorder(DWORD pid)
+WinEventRecorder::WinEventRecorder()
 {
     g_recorder = this;
-    m_hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Callback, pid, 0, WINEVENT_OUTOFCONTEXT);
+    m_hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Callback, 0, 0, WINEVENT_OUTOFCONTEXT);
 }
 
 WinEventRecorder::~WinEventRecorder()
@@ -213,14 +220,20 @@ WinEventRecorder::~WinEventRecorder()
 }
 
 void CALLBACK WinEventRecorder::Callback(HWINEVENTHOOK /*hook*/, DWORD event, HWND hwnd, LONG objectId, LONG childId,
-                                         DWORD /*thread*/, DWORD /*time*/)
+                                         DWORD thread, DWORD /*time*/)
 {
     if (!g_recorder)
         return;
     char name[64] = {};
     if (hwnd)
         GetClassNameA(hwnd, name, sizeof(name));
-    g_recorder->m_events.push_back(Event{event, name, objectId, childId});
+    // The window may be gone (a dialog's end); the thread that raised the event is not yet.
+    DWORD process = 0;
+    if (HANDLE raiser = OpenThread(THREAD_QUERY_INFORMATION, FALSE, thread)) {
+        process = GetProcessIdOfThread(raiser);
+        CloseHandle(raiser);
+    }
+    g_recorder->m_events.push_back(Event{process, event, name, objectId, childId});
 }
 
 int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG childId) const
@@ -228,7 +241,10 @@ int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG ch
     int count = 0;
     for (const Event& e : m_events) {
         const bool child = childId == kAnyChild || (e.objectId == OBJID_CLIENT && e.childId == childId);
-        count += e.event == event && (windowClass.empty() || e.windowClass == windowClass) && child ? 1 : 0;
+        count += e.process == m_followed && e.event == event && (windowClass.empty() || e.windowClass == windowClass) &&
+                         child
+                     ? 1
+                     : 0;
     }
     return count;
 }

@@ -58,23 +58,27 @@ std::vector<std::string> Names(const std::vector<Accessible>& elements);
 // Invisible elements are left out.
 std::string ScreenReaderView(const Accessible& element, int depth = 0);
 
-// The accessibility events process `pid` raises while the object lives (delivered while this
-// thread pumps its messages).
+// The accessibility events every process raises while the object lives (delivered while this
+// thread pumps its messages), counted for one of them: made before that process starts, it misses
+// none of its events.
 class WinEventRecorder
 {
 public:
     struct Event
     {
+        DWORD process;
         DWORD event;
         std::string windowClass;
         LONG objectId;
         LONG childId;
     };
-    explicit WinEventRecorder(DWORD pid);
+    WinEventRecorder();
     ~WinEventRecorder();
     WinEventRecorder(const WinEventRecorder&) = delete;
     WinEventRecorder& operator=(const WinEventRecorder&) = delete;
 
+    // The process whose events Count counts.
+    void Follow(DWORD pid) { m_followed = pid; }
     const std::vector<Event>& Events() const { return m_events; }
     // How many of `event` came from a window of class `windowClass` ("" for any), for the client
     // area's child `childId` (any when none is given).
@@ -86,6 +90,7 @@ private:
                                   DWORD time);
     HWINEVENTHOOK m_hook = nullptr;
     std::vector<Event> m_events;
+    DWORD m_followed = 0;
 };
 
 }  // namespace testing_support

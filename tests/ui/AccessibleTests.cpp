@@ -87,7 +87,8 @@ TEST(AccessibleButton, TellsItsNameKeyAndStatesAndAnnouncesGainingTheFocus)
     NRButton button;
     button.SetCaption("Yes", 'Y');
     ASSERT_TRUE(button.Create(parent, RECT{10, 10, 60, 30}));
-    WinEventRecorder events(GetCurrentProcessId());
+    WinEventRecorder events;
+    events.Follow(GetCurrentProcessId());
     const Accessible pushButton = Accessible::OfWindow(button.Handle());
     EXPECT_EQ("push button Yes Y", pushButton.RoleText() + " " + pushButton.Name() + " " + pushButton.Shortcut());
     const long watched = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_DEFAULT | STATE_SYSTEM_UNAVAILABLE;
