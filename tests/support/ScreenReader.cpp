@@ -175,6 +175,25 @@ HRESULT Accessible::DoDefaultAction() const
     return m_object ? m_object->accDoDefaultAction(Id(m_childId)) : E_POINTER;
 }
 
+RECT Accessible::Location() const
+{
+    long left = 0, top = 0, width = 0, height = 0;
+    if (!m_object || m_object->accLocation(&left, &top, &width, &height, Id(m_childId)) != S_OK)
+        return RECT{};
+    return RECT{left, top, left + width, top + height};
+}
+
+long Accessible::ChildAt(POINT point) const
+{
+    VARIANT hit;
+    VariantInit(&hit);
+    if (!m_object || m_object->accHitTest(point.x, point.y, &hit) != S_OK || hit.vt != VT_I4) {
+        VariantClear(&hit);
+        return -1;
+    }
+    return hit.lVal;
+}
+
 std::string ScreenReaderView(const Accessible& element, int depth)
 {
     const long state = element.State();

@@ -45,6 +45,11 @@ public:
     // The first visible descendant (depth first, this one included) with `role` and, when given, `name`.
     Accessible Find(long role, const std::string& name = std::string()) const;
     HRESULT DoDefaultAction() const;
+    // Where it is on the screen; empty when it cannot say.
+    RECT Location() const;
+    // The child id of the simple child of this object at `point` on the screen (0: the object itself,
+    // -1: nothing of it there).
+    long ChildAt(POINT point) const;
 
 private:
     std::shared_ptr<IAccessible> m_object;

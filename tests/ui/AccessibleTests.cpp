@@ -71,6 +71,12 @@ TEST(AccessibleList, ReadsEachLineWithoutMarkupAndFollowsNewLines)
     EXPECT_EQ("done", lines[2].Name());
     EXPECT_TRUE(lines[2].State() & STATE_SYSTEM_SELECTED) << "the newest line is current";
     EXPECT_FALSE(lines[0].State() & STATE_SYSTEM_SELECTED);
+    // The lines are drawn from the top of the list down, and a mouse pointer finds each where it is.
+    POINT top = {0, 0};
+    ClientToScreen(pane.ListBox().Handle(), &top);
+    EXPECT_EQ(top.y, lines[0].Location().top);
+    const RECT row = lines[2].Location();
+    EXPECT_EQ(3, list.ChildAt(POINT{(row.left + row.right) / 2, (row.top + row.bottom) / 2}));
 
     // Only the client area has an object; any other id is the system's.
     EXPECT_EQ(0, SendMessageA(pane.Handle(), WM_GETOBJECT, 0, OBJID_WINDOW));
