@@ -23,7 +23,7 @@ constexpr UINT WM_CLOSE_REQUEST = WM_NR_CLOSE_REQUEST;  // posts WM_CLOSE to the
 constexpr UINT WM_ERROR_REPORT = WM_USER + 41;          // wParam: area text handed out by PostErrorReport
 constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;         // wParam: object handed over by DeleteLater
 
-class NoxAppWndBase : public NRWindowImplRoot, public NRAppState
+class NoxAppWndBase : public NRWindowImplRoot, public NRAppState, public NRAccessibleSource
 {
 public:
     static constexpr int kMinimizeBitmap = 169;
@@ -62,6 +62,12 @@ public:
     void PostErrorReport(const std::string& area, int number);
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // NRAccessibleSource: a window named by its title, with its caption buttons and panes as children.
+    NRAccessibleSource* AccessibleSource() override { return this; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_WINDOW; }
+    std::string AccessibleName() const override { return GetWindowText(); }
+    long AccessibleState() const override { return STATE_SYSTEM_FOCUSABLE; }
 
 protected:
     virtual bool CanClose(const char* /*reason*/) { return true; }

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <utility>
 
 #include "app/FrameGeometry.h"
 #include "app/InstallLog.h"
@@ -101,8 +102,13 @@ bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
 
 LRESULT NoxSetupWnd::OnCreate()
 {
-    for (NRButton* button : {&m_minimizeButton, &m_maximizeButton, &m_restoreButton, &m_closeButton}) {
-        if (!button->Create(Handle(), RECT{0, 0, 0, 0}, nullptr, kChildStyle))
+    // The window texts are what screen readers call the buttons; the bitmaps show no text.
+    const std::pair<NRButton*, const char*> captionButtons[] = {{&m_minimizeButton, "Minimize"},
+                                                                {&m_maximizeButton, "Maximize"},
+                                                                {&m_restoreButton, "Restore"},
+                                                                {&m_closeButton, "Close"}};
+    for (const auto& [button, name] : captionButtons) {
+        if (!button->Create(Handle(), RECT{0, 0, 0, 0}, name, kChildStyle))
             return -1;
     }
     SetWindowText(ComposeTitle().c_str());
@@ -111,7 +117,7 @@ LRESULT NoxSetupWnd::OnCreate()
     if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     m_mark.Reset(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(kMarkBitmap)));
-    if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, kChildStyle))
+    if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, "Progress", kChildStyle))
         return -1;
     PostStep(0);
     return 0;

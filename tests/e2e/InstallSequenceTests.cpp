@@ -39,19 +39,6 @@ DWORD GpsSpeedUnit()
     return unit;
 }
 
-std::string ClipboardText()
-{
-    std::string text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        text = static_cast<const char*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 std::vector<std::string> Texts(DialogAnswerer& answerer)
 {
     std::vector<std::string> texts;

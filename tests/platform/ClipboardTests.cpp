@@ -3,24 +3,12 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "platform/Clipboard.h"
 
-namespace {
+using testing_support::ClipboardText;
 
-std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-                text = bytes;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-    }
-    return text;
-}
+namespace {
 
 LPVOID WINAPI FailingLock(HGLOBAL) { return nullptr; }
 

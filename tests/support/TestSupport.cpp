@@ -386,6 +386,21 @@ std::vector<std::string> ToolkitDialogButtons(HWND dialog)
     return captions;
 }
 
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 std::string WindowText(HWND hwnd)
 {
     char text[2048] = {};

@@ -136,6 +136,9 @@ private:
     std::thread m_thread;
 };
 
+// The clipboard's CF_TEXT, as this process receives it.
+std::string ClipboardText();
+
 // The text of a standard message box (its static text control).
 std::string MessageBoxText(HWND box);
 std::string WindowText(HWND hwnd);

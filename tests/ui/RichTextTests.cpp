@@ -90,35 +90,53 @@ std::string Raised(const std::string& text, bool layout)
 
 }  // namespace
 
-TEST(RichTextParse, TurnsMarkupIntoTokens)
+TEST(RichTextParse, TurnsMarkupIntoTokensAndPlainText)
 {
     const struct
     {
         const char* text;
         bool singleLine;
         std::vector<RichTextToken> expected;
+        const char* plain;  // what a screen reader reads
     } cases[] = {
-        {"a  b", false, Tokens({W("a"), W("b"), kNewLine})},
-        {"  lead", false, Tokens({W("lead"), kNewLine})},
-        {"line1\n   indented", false, Tokens({W("line1"), kNewLine, W("   indented"), kNewLine})},
-        {"line1$n   indented", false, Tokens({W("line1"), kNewLine, W("indented"), kNewLine})},
-        {"$$5", false, Tokens({W("$5"), kNewLine})},
-        {"5$$", false, Tokens({W("5"), W("$"), kNewLine})},
-        {"C:\\$dT $d5$d\n  $d", false, Tokens({W("C:\\$T"), W("$5$"), kNewLine, W("  $"), kNewLine})},
-        {"ab$crcd", false, Tokens({W("ab"), {K::Colour, "r"}, W("cd"), kNewLine})},
-        {"$q", false, Tokens({})},
-        {"word", false, Tokens({W("word"), kNewLine})},
-        {"ends\n", false, Tokens({W("ends"), kNewLine})},
-        {"$jlName$jrValue", false, Tokens({{K::Justify, "l"}, W("Name"), {K::Justify, "r"}, W("Value"), kNewLine})},
-        {"$i3x$tY", false, Tokens({{K::Indent, "3"}, W("x"), {K::Tab, ""}, W("Y"), kNewLine})},
-        {"a\nb$nc", true, Tokens({W("a"), W("b"), W("c"), kNewLine})},
-        {"\r", false, Tokens({W("\r"), kNewLine})},
+        {"a  b", false, Tokens({W("a"), W("b"), kNewLine}), "a b"},
+        {"  lead", false, Tokens({W("lead"), kNewLine}), "lead"},
+        {"line1\n   indented", false, Tokens({W("line1"), kNewLine, W("   indented"), kNewLine}), "line1\n   indented"},
+        {"line1$n   indented", false, Tokens({W("line1"), kNewLine, W("indented"), kNewLine}), "line1\nindented"},
+        {"$$5", false, Tokens({W("$5"), kNewLine}), "$5"},
+        {"5$$", false, Tokens({W("5"), W("$"), kNewLine}), "5 $"},
+        {"C:\\$dT $d5$d\n  $d", false, Tokens({W("C:\\$T"), W("$5$"), kNewLine, W("  $"), kNewLine}),
+         "C:\\$T $5$\n  $"},
+        {"ab$crcd", false, Tokens({W("ab"), {K::Colour, "r"}, W("cd"), kNewLine}), "ab cd"},
+        {"$q", false, Tokens({}), ""},
+        {"word", false, Tokens({W("word"), kNewLine}), "word"},
+        {"ends\n", false, Tokens({W("ends"), kNewLine}), "ends"},
+        {"$jlName$jrValue", false, Tokens({{K::Justify, "l"}, W("Name"), {K::Justify, "r"}, W("Value"), kNewLine}),
+         "Name Value"},
+        {"$i3x$tY", false, Tokens({{K::Indent, "3"}, W("x"), {K::Tab, ""}, W("Y"), kNewLine}), "x Y"},
+        {"a\nb$nc", true, Tokens({W("a"), W("b"), W("c"), kNewLine}), "a b c"},
+        {"\r", false, Tokens({W("\r"), kNewLine}), "\r"},
+        {"$cyError in x (5)$cw\n\n$crERROR", false,
+         Tokens({{K::Colour, "y"},
+                 W("Error"),
+                 W("in"),
+                 W("x"),
+                 W("(5)"),
+                 {K::Colour, "w"},
+                 kNewLine,
+                 kNewLine,
+                 {K::Colour, "r"},
+                 W("ERROR"),
+                 kNewLine}),
+         "Error in x (5)\n\nERROR"},
     };
     for (const auto& c : cases) {
         NRRichText rich;
         rich.SetSingleLine(c.singleLine);
         EXPECT_TRUE(rich.Parse(c.text)) << c.text;
         EXPECT_EQ(c.expected, rich.Tokens()) << c.text;
+        EXPECT_EQ(c.plain, rich.PlainText()) << c.text;
+        EXPECT_EQ(c.plain, MarkupPlainText(c.text, c.singleLine)) << c.text;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "platform/Accessibility.h"
 #include "platform/Registry.h"
 #include "ui/framework/AppModule.h"
 #include "ui/framework/AppState.h"
@@ -78,8 +79,43 @@ void NRButton::MeasureCaption()
 
 void NRButton::SetFocused(int focused)
 {
+    const bool gained = focused && !m_focused;
     m_focused = focused;
     Invalidate(true);
+    if (gained)
+        NotifyAccessibilityEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+long NRButton::AccessibleState() const
+{
+    long state = STATE_SYSTEM_FOCUSABLE;
+    if (m_focused)
+        state |= STATE_SYSTEM_FOCUSED;
+    if (m_default)
+        state |= STATE_SYSTEM_DEFAULT;
+    if (m_pressedLook)
+        state |= STATE_SYSTEM_PRESSED;
+    if (m_hovered)
+        state |= STATE_SYSTEM_HOTTRACKED;
+    if (!m_enabled)
+        state |= STATE_SYSTEM_UNAVAILABLE;
+    return state;
+}
+
+std::string NRButton::AccessibleShortcut() const
+{
+    if (!m_shortcut.empty())
+        return m_shortcut;
+    const unsigned char letter = static_cast<unsigned char>(m_accelerator);
+    return letter > ' ' && letter < 127 ? std::string(1, static_cast<char>(letter)) : std::string();
+}
+
+bool NRButton::DoAccessibleDefaultAction()
+{
+    if (!m_enabled)
+        return false;
+    Activate();
+    return true;
 }
 
 int NRButton::Character(UINT code, UINT /*repeatCount*/, UINT /*flags*/)

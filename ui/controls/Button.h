@@ -8,6 +8,7 @@
 
 #include "ui/controls/Control.h"
 #include "ui/controls/DoubleBuffer.h"
+#include "ui/framework/Accessible.h"
 
 class NRDrawContext;
 
@@ -38,7 +39,7 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
 // R x 299 / 1000 + G x 587 / 1000 + B x 114 / 1000, each term truncated.
 int Luminance(COLORREF colour);
 
-class NRButton : public NRControl, public NRWindowImpl<NRButton>
+class NRButton : public NRControl, public NRWindowImpl<NRButton>, public NRAccessibleSource
 {
 public:
     static constexpr UINT_PTR kRepeatStartTimerId = 6;
@@ -74,6 +75,22 @@ public:
     // Starts or stops flashing: the flash colour for 700 ms, the normal face for 300 ms, in turn.
     void SetFlashing(bool flashing);
     bool FlashShowing() const { return m_flashing && m_flashPhase; }
+    // What a screen reader is told: the key that presses the button ("Y", "Enter"; by default its
+    // accelerator letter), and whether Enter presses it.
+    void SetShortcut(const std::string& shortcut) { m_shortcut = shortcut; }
+    void SetDefault(bool isDefault) { m_default = isDefault; }
+    bool IsDefault() const { return m_default; }
+
+    // NRAccessibleSource: a push button named by its window text (the caption), pressed by its
+    // default action.
+    NRAccessibleSource* AccessibleSource() override { return this; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_PUSHBUTTON; }
+    std::string AccessibleName() const override { return GetWindowText(); }
+    long AccessibleState() const override;
+    std::string AccessibleShortcut() const override;
+    std::string AccessibleDefaultAction() const override { return "Press"; }
+    bool DoAccessibleDefaultAction() override;
+    bool AccessibleChildWindows() const override { return false; }
 
     // NRControl
     void SetFocused(int focused) override;
@@ -103,4 +120,6 @@ private:
     int m_autoRepeat = 0;
     int m_textColourIndex = 0;
     int m_flashColourIndex = kDefaultFlashColourIndex;
+    std::string m_shortcut;
+    bool m_default = false;
 };

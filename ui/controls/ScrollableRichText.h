@@ -9,11 +9,12 @@
 
 #include "ui/controls/DoubleBuffer.h"
 #include "ui/controls/ScrollBar.h"
+#include "ui/framework/Accessible.h"
 #include "ui/text/RichText.h"
 
 class NRPanelBackground;
 
-class NRScrollableRichText : public NRDoubleBuffer<NRScrollableRichText>
+class NRScrollableRichText : public NRDoubleBuffer<NRScrollableRichText>, public NRAccessibleSource
 {
 public:
     // `panel`, when given, is the window whose background the pane continues.
@@ -31,6 +32,15 @@ public:
     int MeasuredHeight() const { return m_engine.MeasuredHeight(); }
     NRTextExtent WrappedSize() const { return m_wrapped; }
     NRScrollBar& ScrollBar() { return m_scrollBar; }
+    // The text as drawn, without markup.
+    std::string PlainText() const { return m_engine.PlainText(); }
+
+    // NRAccessibleSource: read-only text.
+    NRAccessibleSource* AccessibleSource() override { return this; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_STATICTEXT; }
+    std::string AccessibleName() const override { return PlainText(); }
+    long AccessibleState() const override { return STATE_SYSTEM_READONLY; }
+    bool AccessibleChildWindows() const override { return false; }
 
 private:
     void OnCreate();

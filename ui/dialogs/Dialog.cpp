@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/Accessibility.h"
 #include "platform/Registry.h"
 #include "ui/framework/AppState.h"
 #include "ui/framework/Geometry.h"
@@ -176,6 +177,7 @@ int NRPopupDialog::RunModal()
     ShowWindow(SW_SHOW);
     SetForegroundWindow(dialog);
     BringWindowToTop(dialog);
+    NotifyAccessibilityEvent(EVENT_SYSTEM_DIALOGSTART, dialog, OBJID_WINDOW, CHILDID_SELF);
 
     int result = kResultCancel;
     MSG msg;
@@ -262,6 +264,7 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     result = 0;
     switch (message) {
     case WM_DESTROY:
+        NotifyAccessibilityEvent(EVENT_SYSTEM_DIALOGEND, Handle(), OBJID_WINDOW, CHILDID_SELF);
         PostQuitMessage(m_result);
         return true;
     case WM_CLOSE:

@@ -8,6 +8,7 @@
 
 #include "ui/controls/PanelBackground.h"
 #include "ui/dialogs/DropShadow.h"
+#include "ui/framework/Accessible.h"
 #include "ui/framework/MessageLoop.h"
 #include "ui/framework/WindowImpl.h"
 
@@ -47,7 +48,7 @@ protected:
     int m_overrideFlag = 0;
 };
 
-class NRPopupDialog : public NRWindowImplRoot, public NRDialogBase, public NRPanelBackground
+class NRPopupDialog : public NRWindowImplRoot, public NRDialogBase, public NRPanelBackground, public NRAccessibleSource
 {
 public:
     static constexpr UINT_PTR kDeferredDestroyTimerId = 17;
@@ -73,6 +74,12 @@ public:
     // The dialog's background: a gradient light in the middle and a frame, in the active or the
     // inactive colours.
     void PaintPanelBackground(NRDrawContext& context, int left, int top, int right, int bottom) override;
+
+    // NRAccessibleSource: a dialog named by its window text, with its controls as children.
+    NRAccessibleSource* AccessibleSource() override { return this; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_DIALOG; }
+    std::string AccessibleName() const override { return GetWindowText(); }
+    long AccessibleState() const override { return STATE_SYSTEM_FOCUSABLE; }
 
 protected:
     ~NRPopupDialog() override = default;

@@ -53,7 +53,33 @@ NRMessageBoxButtons::NRMessageBoxButtons(HWND owner, int type)
         m_buttons[i].SetCaption(buttons[static_cast<std::size_t>(i)].caption,
                                 buttons[static_cast<std::size_t>(i)].accelerator);
         m_keys[i] = buttons[static_cast<std::size_t>(i)].keys;
+        DescribeButtonKeys(i);
     }
+}
+
+std::string NRMessageBoxButtons::KeyName(int key)
+{
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return std::string(1, static_cast<char>(key));
+    if (key >= VK_F1 && key <= VK_F24)
+        return "F" + std::to_string(key - VK_F1 + 1);
+    switch (key) {
+    case kEnter:
+        return "Enter";
+    case kEscape:
+        return "Esc";
+    case kSpace:
+        return "Space";
+    default:
+        return std::string();
+    }
+}
+
+void NRMessageBoxButtons::DescribeButtonKeys(int index)
+{
+    const std::vector<int>& keys = m_keys[index];
+    m_buttons[index].SetShortcut(keys.empty() ? std::string() : KeyName(keys.front()));
+    m_buttons[index].SetDefault(std::find(keys.begin(), keys.end(), kEnter) != keys.end());
 }
 
 int NRMessageBoxButtons::ResultOfButton(int type, int index)
@@ -82,6 +108,7 @@ bool NRMessageBoxButtons::AddButtonKey(int index, int key)
         return false;
     m_keys[index].push_back(key);
     m_buttons[index].SetCaption(m_buttons[index].Caption(), static_cast<char>(key));
+    DescribeButtonKeys(index);
     return true;
 }
 
@@ -141,6 +168,17 @@ bool NRMessageBoxButtons::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM w
 NRMessageBox::NRMessageBox(HWND owner, const std::string& text, int type)
     : NRMessageBoxButtons(owner, type), m_text(text), m_pane(text, this)
 {
+}
+
+std::string NRMessageBox::AccessibleName() const
+{
+    return m_title.empty() ? AccessibleDescription() : MarkupPlainText(m_title, true);
+}
+
+std::string NRMessageBox::AccessibleDescription() const
+{
+    // The pane's words as drawn; before it exists, the text's own.
+    return m_pane.Handle() ? m_pane.PlainText() : MarkupPlainText(m_text);
 }
 
 void NRMessageBox::MeasureTitle()

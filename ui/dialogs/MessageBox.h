@@ -38,10 +38,14 @@ public:
 
     // What pressing a button ends the run with.
     static int ResultOfButton(int type, int index);
+    // A key as a screen reader names it: "Y", "Enter", "Esc", "F10"; empty for others.
+    static std::string KeyName(int key);
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
+    // Tells button `index` its first key and whether Enter presses it, for screen readers.
+    void DescribeButtonKeys(int index);
     // Creates the buttons and answers the size of their row.
     SIZE CreateButtons();
     void PlaceButtons(int windowWidth, int windowHeight, SIZE row);
@@ -65,6 +69,11 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     NRScrollableRichText& Pane() { return m_pane; }
+
+    // A reader hears the title, or without one the message, as the box's name; the message as its
+    // description.
+    std::string AccessibleName() const override;
+    std::string AccessibleDescription() const override;
 
 private:
     void OnCreate();

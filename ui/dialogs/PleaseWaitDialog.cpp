@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Accessibility.h"
 #include "ui/controls/Control.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
@@ -27,6 +28,12 @@ NRPleaseWaitDialog::NRPleaseWaitDialog(HWND owner, const std::string& message, H
     : TNRDialog<NRPleaseWaitDialog>(owner, false), m_message(message), m_waitFor(waitFor)
 {
     m_cancel.SetCaption("Cancel", 0);
+    m_cancel.SetShortcut("Esc");
+}
+
+std::string NRPleaseWaitDialog::AccessibleName() const
+{
+    return m_showSecondLine ? m_message + "\n" + m_secondLine : m_message;
 }
 
 void NRPleaseWaitDialog::SetSecondLine(const std::string& line)
@@ -77,6 +84,7 @@ void NRPleaseWaitDialog::OnTimer()
     }
     const RECT bar = BarRect();
     InvalidateRect(Handle(), &bar, FALSE);
+    NotifyAccessibilityEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
     const DWORD waited = m_waitFor ? WaitForSingleObject(m_waitFor, 0) : WAIT_FAILED;
     if (waited == WAIT_OBJECT_0) {
         KillTimer(Handle(), kTimerId);

@@ -29,6 +29,12 @@ public:
 
     int BarPosition() const { return m_barPosition; }
 
+    // A reader sees a progress bar named by the message, its value the bar's position.
+    long AccessibleRole() const override { return ROLE_SYSTEM_PROGRESSBAR; }
+    std::string AccessibleName() const override;
+    std::string AccessibleValue() const override { return std::to_string(m_barPosition) + "%"; }
+    long AccessibleState() const override { return STATE_SYSTEM_READONLY; }
+
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/Accessibility.h"
 #include "platform/CrashReporter.h"
+#include "ui/framework/Accessible.h"
 #include "ui/framework/AppModule.h"
 
 NRWindowImplRoot::~NRWindowImplRoot()
 {
+    DisconnectAccessible();
     // A window must not outlive its object: its procedure would reach freed memory.
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
@@ -59,6 +62,37 @@ NRWindowImplRoot* NRWindowImplRoot::FromHandle(HWND hwnd)
     return reinterpret_cast<NRWindowImplRoot*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
+NRAccessible* NRWindowImplRoot::AccessibleObject()
+{
+    if (!m_accessible && m_hWnd && !m_accessibleClosed) {
+        if (NRAccessibleSource* source = AccessibleSource())
+            m_accessible = new NRAccessible(m_hWnd, source);
+    }
+    return m_accessible;
+}
+
+void NRWindowImplRoot::DisconnectAccessible()
+{
+    if (!m_accessible)
+        return;
+    // A reader may hold the object for longer: it stays, but no longer reaches this window.
+    m_accessible->Disconnect();
+    m_accessible->Release();
+    m_accessible = nullptr;
+}
+
+bool NRWindowImplRoot::AnswerGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // lParam is an object id, never an address.
+    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT))
+        return false;
+    NRAccessible* object = AccessibleObject();
+    if (!object)
+        return false;
+    result = AccessibleObjectResult(kIidAccessible, wParam, static_cast<IAccessible*>(object));
+    return result != 0;
+}
+
 LRESULT NRWindowImplRoot::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
@@ -70,6 +104,7 @@ LRESULT CALLBACK NRWindowImplRoot::StartWindowProc(HWND hwnd, UINT message, WPAR
     if (!self)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     self->m_hWnd = hwnd;
+    self->m_accessibleClosed = false;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
     return WindowProc(hwnd, message, wParam, lParam);
@@ -88,8 +123,14 @@ LRESULT CALLBACK NRWindowImplRoot::WindowProc(HWND hwnd, UINT message, WPARAM wP
     // No C++ exception may unwind through the system's frames around a window procedure: one that
     // gets here is reported as the crash it is.
     try {
-        if (!self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
+        const bool answered = message == WM_GETOBJECT && self->AnswerGetObject(wParam, lParam, result);
+        if (!answered && !self->ProcessWindowMessage(hwnd, message, wParam, lParam, result))
             result = ::DefWindowProcA(hwnd, message, wParam, lParam);
+        // Children go after WM_DESTROY; the object must not describe a window on its way out.
+        if (message == WM_DESTROY) {
+            self->DisconnectAccessible();
+            self->m_accessibleClosed = true;
+        }
     } catch (const std::exception& error) {
         NRCrashReporter::ReportCppException(error.what());
     } catch (...) {

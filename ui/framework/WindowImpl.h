@@ -6,6 +6,9 @@
 
 #include "ui/framework/Window.h"
 
+class NRAccessible;
+class NRAccessibleSource;
+
 // Window class properties; registered once, the first time a window of the class is created.
 struct NRWndClassInfo
 {
@@ -48,6 +51,13 @@ public:
     // The object bound to `hwnd` when it is a window of this framework in this process, else null.
     static NRWindowImplRoot* FromHandle(HWND hwnd);
 
+    // What a screen reader is told about the window; null leaves it to the system (WM_GETOBJECT
+    // goes to DefWindowProc).
+    virtual NRAccessibleSource* AccessibleSource() { return nullptr; }
+    // The window's IAccessible object, made on first use and disconnected when the window is
+    // destroyed; null without a source or a window. The window keeps the reference.
+    NRAccessible* AccessibleObject();
+
 protected:
     // Registers the class if needed and creates the window bound to this object. Returns null, with no
     // window, when registration, the creation bookkeeping or the creation fails.
@@ -60,10 +70,16 @@ private:
     static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static bool RegisterClass(NRWndClassInfo& classInfo);
+    // WM_GETOBJECT for the client area; false for any other object id.
+    bool AnswerGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void DisconnectAccessible();
 
     const MSG* m_currentMessage = nullptr;
     // WM_NCDESTROY arrived while an outer message of this window was still being handled.
     bool m_finalMessagePending = false;
+    NRAccessible* m_accessible = nullptr;
+    // From WM_DESTROY on, no new object is made for the window on its way out.
+    bool m_accessibleClosed = false;
 };
 
 // `Base` is NRWindowImplRoot or a class derived from it that adds shared, non-template behaviour.

@@ -45,10 +45,20 @@ double NRListBoxBase::ScrollPosition() const
     return m_scrollBar.GetStyle() & WS_VISIBLE ? m_scrollBar.ThumbPosition() : 0.0;
 }
 
+RECT NRListBoxBase::RowRect(int index) const
+{
+    const NRListMetrics metrics = Metrics();
+    const int y = index * std::max(1, metrics.rowHeight) - ScrollOffset(metrics, ScrollPosition());
+    return RECT{m_rowsLeft, y, m_rowsRight, y + metrics.rowHeight};
+}
+
 void NRListBoxBase::SetFocused(int focused)
 {
+    const bool gained = focused && !m_focused;
     m_focused = focused;
     InvalidateWhole();
+    if (gained)
+        m_accessible.NotifyFocus();
 }
 
 void NRListBoxBase::NotifyChanged() const
@@ -101,6 +111,7 @@ void NRListBoxBase::MakeCurrent(int index, WPARAM modifiers)
     ScrollTo(PositionShowingRow(Metrics(), ScrollPosition(), index));
     NotifyChanged();
     Repaint();
+    m_accessible.NotifyCurrentChanged();
 }
 
 void NRListBoxBase::LayOut()

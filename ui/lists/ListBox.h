@@ -7,6 +7,7 @@
 #include "ui/controls/Control.h"
 #include "ui/controls/DoubleBuffer.h"
 #include "ui/controls/ScrollBar.h"
+#include "ui/lists/ListBoxAccessible.h"
 #include "ui/lists/ListLayout.h"
 
 class NRListBoxContents;
@@ -67,6 +68,11 @@ public:
     double ScrollPosition() const;
     NRListMetrics Metrics() const;
     NRListBoxItem* Anchor() const { return m_anchor; }
+    // Where the row at `index` is drawn, in client coordinates (it may lie outside the client area).
+    RECT RowRect(int index) const;
+
+    NRAccessibleSource* AccessibleSource() override { return &m_accessible; }
+    const NRListBoxAccessible& Accessible() const { return m_accessible; }
 
     // NRControl
     void SetFocused(int focused) override;
@@ -113,6 +119,7 @@ private:
     int m_rowsLeft = 0;
     int m_rowsRight = 0;
     int m_clientHeight = 0;
+    NRListBoxAccessible m_accessible{*this};
 };
 
 template <class T>

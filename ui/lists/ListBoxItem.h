@@ -3,6 +3,8 @@
 // carries a few flag bits that the list box reads and sets.
 #include <windows.h>
 
+#include <string>
+
 #include "ui/controls/DoubleBuffer.h"
 
 class NRDrawContext;
@@ -33,6 +35,8 @@ public:
     virtual void Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current) = 0;
     // Counted only when it answers true, in filtered contents.
     virtual bool Visible() const { return true; }
+    // What a screen reader reads for the item.
+    virtual std::string AccessibleText() const { return std::string(); }
 
     unsigned Flags() const { return m_flags; }
     bool Has(unsigned flags) const { return (m_flags & flags) != 0; }

@@ -32,7 +32,8 @@ bool NRListContainerBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPAR
     result = 0;
     switch (message) {
     case WM_CREATE:
-        m_listBox.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+        m_listBox.Create(Handle(), RECT{0, 0, 0, 0}, GetWindowText().c_str(),
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
         m_listBox.AttachContents(&m_contents);
         return true;
     case WM_SIZE:
@@ -85,8 +86,10 @@ void NRListContainer::AddText(const std::string& text)
     line.erase(std::remove(line.begin(), line.end(), '\n'), line.end());
     Contents().AddToEnd(std::make_unique<NRRichTextListItem>(&Contents(), line, 1, kColumnWidths));
     ListBox().ShowLastItem();
-    if (ListBox().Handle())
+    if (ListBox().Handle()) {
         ::RedrawWindow(ListBox().Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ListBox().Accessible().NotifyItemAdded(Contents().Count() - 1);
+    }
 }
 
 bool NRListContainer::ReadAllText(std::string& text) const

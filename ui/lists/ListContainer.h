@@ -23,6 +23,9 @@ public:
     const NRListBoxContents& Contents() const { return m_contents; }
     NRListBox& ListBox() { return m_listBox; }
 
+    // A reader sees the container as the list it holds, named by the container's window text.
+    NRAccessibleSource* AccessibleSource() override { return m_listBox.AccessibleSource(); }
+
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

@@ -18,6 +18,7 @@ public:
     }
 
     const std::string& Text() const { return m_text; }
+    std::string AccessibleText() const override { return m_text; }
     COLORREF ItemColour() const { return m_colour; }
 
 protected:
@@ -35,6 +36,8 @@ public:
     // Width: the text and 4 pixels each side; height: the text's (a line at least) and a third more.
     NRBufferSize MeasureColumn(NRDrawContext& context, int column) override;
     void Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current) override;
+    // The words as drawn, without markup.
+    std::string AccessibleText() const override { return m_engine.PlainText(); }
 
 private:
     // The text as written, when its markup cannot be laid out.

@@ -74,6 +74,14 @@ std::string EscapeMarkup(const std::string& text)
     return escaped;
 }
 
+std::string MarkupPlainText(const std::string& text, bool singleLine)
+{
+    NRRichText engine;
+    engine.SetSingleLine(singleLine);
+    engine.Parse(text);  // a markup error keeps what was parsed before it, as drawing does
+    return engine.PlainText();
+}
+
 // A stretch of one line measured in one justification: where it ends, and the justification and
 // indent in force after it.
 struct NRRichText::Segment
@@ -215,6 +223,36 @@ void NRRichText::ParseTokens(const std::string& text)
         Append(RichTextTokenKind::Word, word);
     if (!m_tokens.empty() && m_tokens.back().kind != RichTextTokenKind::NewLine)
         Append(RichTextTokenKind::NewLine);
+}
+
+std::string NRRichText::PlainText() const
+{
+    std::string text;
+    bool needSpace = false;
+    for (const RichTextToken& token : m_tokens) {
+        switch (token.kind) {
+        case RichTextTokenKind::Word:
+            if (needSpace)
+                text += ' ';
+            text += token.text;
+            needSpace = true;
+            break;
+        case RichTextTokenKind::NewLine:
+            text += '\n';
+            needSpace = false;
+            break;
+        case RichTextTokenKind::Tab:
+        case RichTextTokenKind::Justify:
+            // Apart on the screen, so apart when read; needSpace stays for the next word.
+            break;
+        case RichTextTokenKind::Indent:
+        case RichTextTokenKind::Colour:
+            break;
+        }
+    }
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();  // every token list ends with a line break
+    return text;
 }
 
 long long NRRichText::NextTabStop(long long position) const

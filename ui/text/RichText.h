@@ -73,6 +73,9 @@ NRColour LetterColourFor(int index, bool light, bool colorBlind);
 // escape codes it seems to hold.
 std::string EscapeMarkup(const std::string& text);
 
+// What `text` says without its markup, as a screen reader should read it (see NRRichText::PlainText).
+std::string MarkupPlainText(const std::string& text, bool singleLine = false);
+
 class NRDrawContext;
 
 class NRRichText
@@ -112,6 +115,9 @@ public:
     static NRColour LetterColour(int index);
 
     const std::vector<RichTextToken>& Tokens() const { return m_tokens; }
+    // The words of the tokens as drawn, with no codes ("$d" and "$$" give "$"): one space between
+    // words, also where a tab or a justification change parts them, and a line feed between lines.
+    std::string PlainText() const;
 
 private:
     struct Segment;

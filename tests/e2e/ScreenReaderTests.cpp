@@ -1,0 +1,150 @@
+// The installer as a screen reader or a UI automation tool reads and drives it, through oleacc
+// from another process: the window, the progress lines, the boxes and their buttons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "DriverMachine.h"
+#include "InstallerRun.h"
+#include "ScreenReader.h"
+#include "ui/text/RichText.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::vector<Accessible> ChildrenWithRole(const Accessible& parent, long role)
+{
+    std::vector<Accessible> found;
+    for (const Accessible& child : parent.Children())
+        if (child.Role() == role && !(child.State() & STATE_SYSTEM_INVISIBLE))
+            found.push_back(child);
+    return found;
+}
+
+}  // namespace
+
+TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
+{
+    const ScopedComApartment com;
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    WinEventRecorder events;
+    InstallerRun run("NoxSetup.exe", "win10", "test");
+    events.Follow(run.Process().Id());
+    HWND box = nullptr;
+    ASSERT_TRUE(
+        PumpUntil([&] { return (box = ShownToolkitDialog(run.Process().Id())) != nullptr; }, InstallerRun::kTimeoutMs));
+    HWND window = WaitForProcessWindow(run.Process().Id(), "NoxSetupWnd", InstallerRun::kTimeoutMs);
+
+    const Accessible installer = Accessible::OfWindow(window);
+    const Accessible question = Accessible::OfWindow(box);
+    std::cout << "Screen reader's view of the test pass:\n"
+              << ScreenReaderView(installer) << ScreenReaderView(question);
+    EXPECT_EQ(ROLE_SYSTEM_WINDOW, installer.Role());
+    EXPECT_EQ("NoxSetup Ethernet Drivers 2.17.10", installer.Name());
+    EXPECT_EQ(std::vector<std::string>{"Close"}, Names(ChildrenWithRole(installer, ROLE_SYSTEM_PUSHBUTTON)));
+    std::vector<std::string> captionButtons;  // the hidden ones too
+    for (const Accessible& child : installer.Children())
+        if (child.Role() == ROLE_SYSTEM_PUSHBUTTON)
+            captionButtons.push_back(child.Name());
+    std::sort(captionButtons.begin(), captionButtons.end());
+    EXPECT_EQ((std::vector<std::string>{"Close", "Maximize", "Minimize", "Restore"}), captionButtons);
+    const Accessible pane = installer.Find(ROLE_SYSTEM_LIST);
+    EXPECT_EQ(std::vector<std::string>{"Win10 x64"}, Names(pane.Children()));
+
+    EXPECT_EQ(ROLE_SYSTEM_DIALOG, question.Role());
+    EXPECT_EQ("Test Complete\nHit COPY to copy messages to clipboard then exit\nHit OK to exit",
+              question.Description());
+    const std::vector<Accessible> buttons = ChildrenWithRole(question, ROLE_SYSTEM_PUSHBUTTON);
+    ASSERT_EQ((std::vector<std::string>{"COPY", "OK"}), Names(buttons));
+    EXPECT_EQ("C", buttons[0].Shortcut());
+    EXPECT_EQ("Enter", buttons[1].Shortcut());
+    EXPECT_TRUE(buttons[1].State() & STATE_SYSTEM_DEFAULT);
+    EXPECT_EQ("Press", buttons[0].DefaultAction());
+
+    EXPECT_EQ(S_OK, buttons[0].DoDefaultAction());
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
+                          InstallerRun::kTimeoutMs));
+    EXPECT_EQ(0u, run.WaitForExit());
+    std::string copied = ClipboardText();
+    copied.erase(std::remove(copied.begin(), copied.end(), '\r'), copied.end());
+    EXPECT_EQ("Win10 x64\n", copied);
+    EXPECT_TRUE(FAILED(question.NameStatus())) << "the closed box's object answers with an error";
+
+    // The line was announced as it came, focused while the pane had the keyboard; the box was
+    // announced as a dialog from start to end.
+    EXPECT_EQ(1, events.Count(EVENT_OBJECT_CREATE, "TNRListBox", 1));
+    EXPECT_EQ(1, events.Count(EVENT_OBJECT_SHOW, "TNRListBox", 1));
+    EXPECT_LE(1, events.Count(EVENT_OBJECT_FOCUS, "TNRListBox", 1));
+    EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGSTART));
+    EXPECT_EQ(1, events.Count(EVENT_SYSTEM_DIALOGEND));
+}
+
+TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
+{
+    const ScopedComApartment com;
+    TempDir dir;
+    RemoveInstalledDriver();
+    SetInstallDirectory(&dir.Path());
+    SetAdministratorRights(true);
+    WinEventRecorder events;
+    InstallerRun run("NoxSetup.exe", "win10");
+    const DWORD pid = run.Process().Id();
+    events.Follow(pid);
+
+    // Every box is read with the window behind it, then answered by its button's default action.
+    std::string view;
+    std::vector<std::string> questions, lines;
+    HWND previous = nullptr, waitBox = nullptr;
+    for (const char* answer : {"Yes", "Ok"}) {
+        HWND box = nullptr;
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                box = ShownToolkitDialog(pid, previous);
+                if (box && !ToolkitDialogHasButtons(box) && box != waitBox) {
+                    // The bar shows while the protocol installer runs; it may be gone before it is read.
+                    waitBox = box;
+                    view += ScreenReaderView(Accessible::OfWindow(box));
+                }
+                return box && box != waitBox;
+            },
+            20000))
+            << "no box to answer " << answer;
+        const Accessible installer = Accessible::OfWindow(WaitForProcessWindow(pid, "NoxSetupWnd", 1000));
+        const Accessible question = Accessible::OfWindow(box);
+        view += ScreenReaderView(installer) + ScreenReaderView(question);
+        questions.push_back(question.Description());
+        lines = Names(installer.Find(ROLE_SYSTEM_LIST).Children());
+        EXPECT_EQ(S_OK, question.Find(ROLE_SYSTEM_PUSHBUTTON, answer).DoDefaultAction()) << answer;
+        previous = box;
+    }
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
+                          InstallerRun::kTimeoutMs));
+    EXPECT_EQ(0u, run.WaitForExit());
+    std::cout << "Screen reader's view of a whole installation:\n" << view;
+
+    EXPECT_EQ((std::vector<std::string>{
+                  "This will install the Nox Racing ethernet drivers\nAre you sure you want to continue?",
+                  "Setup Complete\nThe Nox Racing tools have now been installed"}),
+              questions);
+    // The lines read as the log has them, without their markup.
+    const std::vector<std::string> logs = Logs(dir);
+    ASSERT_EQ(1u, logs.size());
+    std::vector<std::string> logged;
+    for (size_t start = 0, end; (end = logs[0].find("\r\n", start)) != std::string::npos; start = end + 2)
+        logged.push_back(MarkupPlainText(logs[0].substr(start, end - start), true));
+    EXPECT_EQ(logged, lines);
+    EXPECT_LE(2u, lines.size());
+    for (size_t line = 1; line <= lines.size(); ++line)
+        EXPECT_EQ(1, events.Count(EVENT_OBJECT_CREATE, "TNRListBox", static_cast<LONG>(line))) << line;
+    // Consent, the please-wait bar and the end.
+    EXPECT_EQ(3, events.Count(EVENT_SYSTEM_DIALOGSTART));
+    EXPECT_LE(1, events.Count(EVENT_OBJECT_VALUECHANGE));
+    RemoveInstalledDriver();
+}
