@@ -84,7 +84,13 @@ void NRPleaseWaitDialog::OnTimer()
     }
     const RECT bar = BarRect();
     InvalidateRect(Handle(), &bar, FALSE);
-    NotifyAccessibilityEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
+    // The bar moves every tick; a reader is told at most once a second, not a hundred times.
+    const DWORD now = GetTickCount();
+    if (!m_valueAnnounced || now - m_lastValueEvent >= kValueEventIntervalMs) {
+        m_valueAnnounced = true;
+        m_lastValueEvent = now;
+        NotifyAccessibilityEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
+    }
     const DWORD waited = m_waitFor ? WaitForSingleObject(m_waitFor, 0) : WAIT_FAILED;
     if (waited == WAIT_OBJECT_0) {
         KillTimer(Handle(), kTimerId);

@@ -53,4 +53,7 @@ private:
     NRButton m_cancel;
     bool m_showCancel = false;
     bool m_cancelled = false;
+    static constexpr DWORD kValueEventIntervalMs = 1000;
+    bool m_valueAnnounced = false;
+    DWORD m_lastValueEvent = 0;
 };
