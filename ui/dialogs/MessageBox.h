@@ -42,8 +42,10 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
-    // Creates the buttons and answers the size of their row.
-    SIZE CreateButtons();
+    // Creates the buttons.
+    void CreateButtons();
+    // The size of the buttons' row, as measured.
+    SIZE ButtonRowSize() const;
     void PlaceButtons(int windowWidth, int windowHeight, SIZE row);
 
     int m_type;
@@ -66,8 +68,13 @@ public:
 
     NRScrollableRichText& Pane() { return m_pane; }
 
+protected:
+    void ScaleChanged() override;
+
 private:
     void OnCreate();
+    // Sizes the box for its text, title and buttons, centres it and places its parts.
+    void LayOut();
     void MeasureTitle();
     // The panel, with the title band over its top when there is a title.
     void PaintBackgroundWithTitle(HDC dc);

@@ -31,8 +31,13 @@ public:
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+protected:
+    void ScaleChanged() override;
+
 private:
     void OnCreate();
+    // Sizes the dialog for its lines at the screen's scale and centres it.
+    void LayOut();
     void OnTimer();
     RECT BarRect() const;
     void Paint(HDC dc);
