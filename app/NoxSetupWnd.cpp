@@ -151,8 +151,9 @@ void NoxSetupWnd::OnSize(int width, int height)
         return;
     LayoutCaptionButtons(width);
     const NRScale scale = ScreenScale();
-    ::SetWindowPos(m_progressPane.Handle(), nullptr, scale.Px(5), scale.Px(30), width - scale.Px(10),
-                   height - scale.Px(35), SWP_NOZORDER | SWP_NOACTIVATE);
+    const int margin = scale.Px(5), top = scale.Px(30);
+    ::SetWindowPos(m_progressPane.Handle(), nullptr, margin, top, width - 2 * margin, height - top - margin,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void NoxSetupWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam)
@@ -206,7 +207,7 @@ void NoxSetupWnd::LayoutCaptionButtons(int width)
 {
     const CaptionButtonLayout layout =
         ::LayoutCaptionButtons(width, GetStyle(), ::IsZoomed(Handle()) != FALSE, m_minimizeButton.Size(),
-                               m_maximizeButton.Size(), m_closeButton.Size());
+                               m_maximizeButton.Size(), m_closeButton.Size(), ScreenScale());
     const struct
     {
         NRButton& button;
