@@ -195,28 +195,37 @@ TEST(WindowGlyphs, At96DpiAreTheWindowsBitmapsPixelForPixel)
     }
 }
 
-TEST(WindowGlyphs, AreDrawnSharpAtEveryScaleAndGrowWithIt)
+TEST(WindowGlyphs, AreDrawnSharpAtEveryScaleWithLinesOfTheScaledThickness)
 {
-    for (const NRCaptionGlyph glyph :
-         {NRCaptionGlyph::Minimize, NRCaptionGlyph::Maximize, NRCaptionGlyph::Restore, NRCaptionGlyph::Close}) {
-        int whiteAt96 = 0;
-        for (const int dpi : kScales) {
-            const NRScale scale{dpi};
-            const int side = CaptionGlyphSide(scale);
-            EXPECT_EQ(scale.Px(12), side);
+    for (const int dpi : kScales) {
+        const NRScale scale{dpi};
+        const int side = CaptionGlyphSide(scale), line = scale.Px(1);
+        EXPECT_EQ(scale.Px(12), side);
+        // White pixels across one row (or down one column) through the glyph's lines.
+        const struct
+        {
+            NRCaptionGlyph glyph;
+            bool column;
+            int at;
+            int expected;
+        } cases[] = {
+            {NRCaptionGlyph::Minimize, true, side / 2, scale.Px(2)},
+            {NRCaptionGlyph::Maximize, false, side / 2, 2 * line},
+            {NRCaptionGlyph::Maximize, true, side / 2, scale.Px(2) + line},
+            {NRCaptionGlyph::Restore, false, scale.Px(9), 2 * line},
+            {NRCaptionGlyph::Close, false, scale.Px(2) + line, 2 * (2 * line - 1)},
+        };
+        for (const auto& c : cases) {
             DibCanvas canvas(side, side, RGB(0, 0, 0));
-            DrawCaptionGlyph(canvas.Dc(), glyph, 0, 0, scale);
+            DrawCaptionGlyph(canvas.Dc(), c.glyph, 0, 0, scale);
             const RECT all = {0, 0, side, side};
             const int white = canvas.CountColour(RGB(255, 255, 255), all);
-            const int black = canvas.CountColour(RGB(0, 0, 0), all);
-            EXPECT_EQ(side * side, white + black) << "only white on black, nothing blended, at " << dpi;
-            if (dpi == 96)
-                whiteAt96 = white;
-            // Lines grow with the scale in length and keep one scaled thickness: the white area grows
-            // with both, give or take the rounding of each line's ends.
-            const double expected = whiteAt96 * (dpi / 96.0) * scale.Px(1);
-            EXPECT_GE(white, expected * 0.6) << static_cast<int>(glyph) << " at " << dpi;
-            EXPECT_LE(white, expected * 1.6) << static_cast<int>(glyph) << " at " << dpi;
+            EXPECT_EQ(side * side, white + canvas.CountColour(RGB(0, 0, 0), all))
+                << "only white on black, nothing blended, at " << dpi;
+            const RECT across = c.column ? RECT{c.at, 0, c.at + 1, side} : RECT{0, c.at, side, c.at + 1};
+            EXPECT_EQ(c.expected, canvas.CountColour(RGB(255, 255, 255), across))
+                << "glyph " << static_cast<int>(c.glyph) << (c.column ? ", column " : ", row ") << c.at << " at "
+                << dpi;
         }
     }
     for (const int dpi : kScales) {
