@@ -208,6 +208,7 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
         return elevatedExitCode;
 
     // Laid out for the DPI of the screen it opens on: the system's first, then, once it exists, its own.
+    DeclareDpiAwareness();
     SetScreenScale(NRScale{SystemDpi()});
     const SIZE size = NoxSetupWnd::WindowSize(ScreenScale());
     if (!mainWnd.Create(nullptr, RECT{0, 0, size.cx, size.cy}))

@@ -6,6 +6,8 @@
 
 namespace {
 
+typedef BOOL(WINAPI* SetProcessDpiAwarenessContextFn)(HANDLE);
+typedef BOOL(WINAPI* SetProcessDPIAwareFn)();
 typedef UINT(WINAPI* GetDpiForSystemFn)();
 typedef UINT(WINAPI* GetDpiForWindowFn)(HWND);
 
@@ -25,6 +27,20 @@ int ScreenLogPixelsY()
 int Sane(int dpi) { return dpi > 0 ? dpi : 96; }
 
 }  // namespace
+
+void DeclareDpiAwareness()
+{
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2. Refused, harmlessly, when the manifest has set it.
+    const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4));
+    if (const auto setContext = reinterpret_cast<SetProcessDpiAwarenessContextFn>(
+            reinterpret_cast<void*>(User32Function("SetProcessDpiAwarenessContext")))) {
+        if (setContext(perMonitorV2) || GetLastError() == ERROR_ACCESS_DENIED)
+            return;
+    }
+    if (const auto setAware =
+            reinterpret_cast<SetProcessDPIAwareFn>(reinterpret_cast<void*>(User32Function("SetProcessDPIAware"))))
+        setAware();
+}
 
 int SystemDpi()
 {

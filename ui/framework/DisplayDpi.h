@@ -8,6 +8,11 @@
 // lParam the rectangle Windows suggests for the window at that DPI.
 constexpr UINT WM_NR_DPICHANGED = 0x02E0;
 
+// Tells Windows that the program lays itself out for each screen's DPI (per monitor, version 2 where
+// there is one; else system-wide from Vista on), as the manifest does: for where the manifest's
+// settings are not read. Call before the first window. Nothing happens on XP.
+void DeclareDpiAwareness();
+
 // The DPI of the system: of the primary screen when the program started.
 int SystemDpi();
 // The DPI of the screen `window` is on; the system DPI where Windows cannot tell.
