@@ -37,8 +37,7 @@ void FillMaximizedMinMaxInfo(const RECT& monitor, const RECT& work, MINMAXINFO& 
     const LONG width = work.right - work.left + 2 * overhang;
     const LONG height = work.bottom - work.top + 2 * overhang;
     info.ptMaxSize = POINT{width, height};
-    info.ptMaxPosition =
-        POINT{work.left - monitor.left - overhang, work.top - monitor.top - overhang};
+    info.ptMaxPosition = POINT{work.left - monitor.left - overhang, work.top - monitor.top - overhang};
     info.ptMinTrackSize = POINT{scale.Px(10), scale.Px(10)};
     info.ptMaxTrackSize = POINT{width, height};
 }

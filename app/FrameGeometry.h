@@ -14,8 +14,7 @@ int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale = NRScal
 // Maximised, the window covers the work area plus 5 pixels on every side; it can be dragged down to
 // 10 x 10. `monitor` and `work` are the monitor's full and work rectangles: the maximised position is
 // relative to the monitor, so a task bar on the top or left keeps its place. All in pixels of `scale`.
-void FillMaximizedMinMaxInfo(const RECT& monitor, const RECT& work, MINMAXINFO& info,
-                             const NRScale& scale = NRScale());
+void FillMaximizedMinMaxInfo(const RECT& monitor, const RECT& work, MINMAXINFO& info, const NRScale& scale = NRScale());
 
 struct CaptionButtonPlace
 {

@@ -56,9 +56,9 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
             CloseMainWindow();
         return true;
     case WM_NCHITTEST:
-        result = FrameHitTest(GetWindowRect(),
-                              POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
-                              ScreenScale());
+        result =
+            FrameHitTest(GetWindowRect(), POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
+                         ScreenScale());
         return true;
     case WM_NCCALCSIZE:
         return wParam != 0;  // the client area is the whole window

@@ -1,7 +1,8 @@
 #pragma once
 // The installer's only top-level window: a borderless 640 x 480 pop-up (at 96 DPI; scaled with the
-// screen) with its own frame and caption that drives the installation. Eight steps, each started by a message the window posts to itself,
-// so every step runs from the ordinary message loop and none overlaps another.
+// screen) with its own frame and caption that drives the installation. Eight steps, each started by a
+// message the window posts to itself, so every step runs from the ordinary message loop and none
+// overlaps another.
 #include <windows.h>
 
 #include <cstdint>

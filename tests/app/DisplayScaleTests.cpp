@@ -242,8 +242,8 @@ TEST(WindowGlyphs, AreDrawnSharpAtEveryScaleWithLinesOfTheScaledThickness)
         DeleteObject(mark);
         const RECT all = {0, 0, side, side};
         int counted = 0;
-        for (const COLORREF colour : {kWindowMarkTransparent, RGB(0x41, 0x5F, 0x99), RGB(0xC0, 0xDB, 0xFF),
-                                      RGB(255, 255, 255)})
+        for (const COLORREF colour :
+             {kWindowMarkTransparent, RGB(0x41, 0x5F, 0x99), RGB(0xC0, 0xDB, 0xFF), RGB(255, 255, 255)})
             counted += canvas.CountColour(colour, all);
         EXPECT_EQ(side * side, counted) << "the mark's four colours only, at " << dpi;
         EXPECT_EQ(4 * scale.Px(1) * scale.Px(1), canvas.CountColour(kWindowMarkTransparent, all))
@@ -356,11 +356,13 @@ TEST_F(DisplayScale, MovedToAScreenOfAnotherDpiItTakesTheSuggestedRectAndLeavesN
     RECT tiny = {0, 0, 10, 10};
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&tiny));
     RECT back = window.GetWindowRect();
-    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}), (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
+    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}),
+              (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(144, 144), 0x10);
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), 0x10);
     back = window.GetWindowRect();
-    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}), (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
+    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}),
+              (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
     EXPECT_EQ(96, ScreenScale().dpi);
     EXPECT_EQ(gdiObjects, GdiObjectCount());
 }

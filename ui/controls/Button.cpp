@@ -235,8 +235,8 @@ void NRButton::Paint(NRDrawContext& context)
     }
     NRSelection font(dc, context.Fonts().Normal().handle);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
-    CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator,
-                colours.text, colours.text);
+    CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator, colours.text,
+                colours.text);
     SetBkMode(dc, previousMode);
 }
 

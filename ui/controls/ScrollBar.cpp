@@ -187,7 +187,8 @@ void NRScrollBar::OnMouseMove(LPARAM lParam)
             if (m_action == WM_NR_SCROLL_THUMB) {
                 m_argument = m_orientation == Vertical ? y - m_lastMouseY : x - m_lastMouseX;
                 if (m_argument != 0) {
-                    const double position = DraggedThumbPosition(Geometry(ScreenScale(), ScreenScale()), m_argument, m_size);
+                    const double position =
+                        DraggedThumbPosition(Geometry(ScreenScale(), ScreenScale()), m_argument, m_size);
                     if (position != m_position) {
                         m_position = position;
                         PostAction(WM_NR_SCROLL_THUMB, m_argument);
@@ -257,8 +258,9 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
     NRSelection brushSelection(dc, brush.Get());
 
     const bool vertical = m_orientation == Vertical;
-    const NRScrollGeometry along = vertical ? ComputeScrollGeometry(top, bottom, context.ScaleY().Px(kArrowLength), m_size, m_position)
-                                            : ComputeScrollGeometry(left, right, context.ScaleX().Px(kArrowLength), m_size, m_position);
+    const NRScrollGeometry along =
+        vertical ? ComputeScrollGeometry(top, bottom, context.ScaleY().Px(kArrowLength), m_size, m_position)
+                 : ComputeScrollGeometry(left, right, context.ScaleX().Px(kArrowLength), m_size, m_position);
     if (vertical) {
         const int e = along.trackStart - uy, s = along.trackEnd + uy, middle = (left + right) / 2;
         Triangle(dc, {middle, top + u2}, {left + u2, e - u3}, {right - u3, e - u3});

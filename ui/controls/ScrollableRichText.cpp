@@ -108,8 +108,7 @@ void NRScrollableRichText::SizeChanged(UINT /*type*/, int width, int height)
     if (height < m_wrapped.height) {
         // Every size change goes back to the top.
         m_scrollBar.SetThumb(static_cast<double>(height) / m_wrapped.height, 0.0);
-        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, BarWidth(), height,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, BarWidth(), height, SWP_NOZORDER | SWP_NOACTIVATE);
         m_scrollBar.ShowWindow(SW_SHOWNA);
     } else {
         m_scrollBar.ShowWindow(SW_HIDE);

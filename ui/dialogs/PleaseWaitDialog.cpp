@@ -137,8 +137,8 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         if (m_showCancel) {
             const SIZE size = m_cancel.Size();
             ::SetWindowPos(m_cancel.Handle(), nullptr, (LOWORD(lParam) - size.cx) / 2,
-                           HIWORD(lParam) - ScreenScale().Px(10) - size.cy,
-                           size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+                           HIWORD(lParam) - ScreenScale().Px(10) - size.cy, size.cx, size.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return true;
     case WM_PAINT: {
