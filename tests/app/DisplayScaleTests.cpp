@@ -68,6 +68,20 @@ bool Inside(const RECT& inner, const RECT& outer)
            inner.bottom <= outer.bottom;
 }
 
+// Copies `bitmap` into the canvas and deletes it; false without a bitmap.
+bool TakeBitmap(const DibCanvas& canvas, HBITMAP bitmap)
+{
+    if (!bitmap)
+        return false;
+    HDC source = CreateCompatibleDC(canvas.Dc());
+    const HGDIOBJ previous = SelectObject(source, bitmap);
+    BitBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), source, 0, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+    DeleteObject(bitmap);
+    return true;
+}
+
 // The height of capital letters in the screen's normal font, in pixels, as they are drawn.
 int CapHeight()
 {
@@ -168,25 +182,11 @@ TEST(WindowGlyphs, At96DpiAreTheWindowsBitmapsPixelForPixel)
         const bool mark = c.glyph == NRCaptionGlyph::None;
         const int side = mark ? 16 : 12;
         DibCanvas expected(side, side, RGB(1, 2, 3)), drawn(side, side, RGB(0, 0, 0));
-        const HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(c.bitmap));
-        ASSERT_TRUE(bitmap) << c.bitmap;
-        HDC source = CreateCompatibleDC(expected.Dc());
-        HGDIOBJ previous = SelectObject(source, bitmap);
-        BitBlt(expected.Dc(), 0, 0, side, side, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteObject(bitmap);
-        if (mark) {
-            const HBITMAP made = CreateWindowMark(drawn.Dc(), NRScale());
-            ASSERT_TRUE(made);
-            previous = SelectObject(source, made);
-            BitBlt(drawn.Dc(), 0, 0, side, side, source, 0, 0, SRCCOPY);
-            SelectObject(source, previous);
-            DeleteObject(made);
-        } else {
-            EXPECT_EQ(side, CaptionGlyphSide(NRScale()));
+        ASSERT_TRUE(TakeBitmap(expected, LoadBitmapA(instance, MAKEINTRESOURCEA(c.bitmap)))) << c.bitmap;
+        if (mark)
+            ASSERT_TRUE(TakeBitmap(drawn, CreateWindowMark(drawn.Dc(), NRScale())));
+        else
             DrawCaptionGlyph(drawn.Dc(), c.glyph, 0, 0, NRScale());
-        }
-        DeleteDC(source);
         int different = 0;
         for (int y = 0; y < side; ++y)
             for (int x = 0; x < side; ++x)
@@ -232,14 +232,7 @@ TEST(WindowGlyphs, AreDrawnSharpAtEveryScaleWithLinesOfTheScaledThickness)
         const NRScale scale{dpi};
         const int side = WindowMarkSide(scale);
         DibCanvas canvas(side, side, RGB(0, 0, 0));
-        const HBITMAP mark = CreateWindowMark(canvas.Dc(), scale);
-        ASSERT_TRUE(mark);
-        HDC source = CreateCompatibleDC(canvas.Dc());
-        const HGDIOBJ previous = SelectObject(source, mark);
-        BitBlt(canvas.Dc(), 0, 0, side, side, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-        DeleteObject(mark);
+        ASSERT_TRUE(TakeBitmap(canvas, CreateWindowMark(canvas.Dc(), scale)));
         const RECT all = {0, 0, side, side};
         int counted = 0;
         for (const COLORREF colour :
