@@ -343,7 +343,6 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         result = kWindowKindPopupDialog;
         return true;
     case WM_NR_SCALE_CHANGED:
-        ScaleChanged();
         // The shadow's reach and offset are scaled too, even where the window kept its size.
         if (m_shadow.ShadowVisible())
             m_shadow.Update(Handle());

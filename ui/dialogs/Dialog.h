@@ -24,7 +24,8 @@ enum NRDialogResult : int
 
 // Posted to the main window by another process to ask it to close; a dialog defers it until it ends.
 constexpr UINT WM_NR_CLOSE_REQUEST = WM_USER + 39;
-// Sent to an open dialog after the screen's scale changed: it measures and lays itself out anew.
+// Sent to an open dialog after the screen's scale changed: it measures and lays itself out anew (the
+// concrete dialog, before passing the message on) and rebuilds its shadow.
 constexpr UINT WM_NR_SCALE_CHANGED = WM_USER + 52;
 
 class NRDialogBase : public NRMessageFilter
@@ -79,8 +80,6 @@ public:
 protected:
     ~NRPopupDialog() override = default;
     virtual HWND CreateDialogWindow() = 0;
-    // Measures and lays the dialog out again at the screen's new scale, and centres it again.
-    virtual void ScaleChanged() {}
     bool IsTopmostDialog() const;
     bool IsActiveDialog() const;
 

@@ -151,6 +151,8 @@ NRMessageBox::NRMessageBox(HWND owner, const std::string& text, int type)
 {
 }
 
+NRMessageBox::~NRMessageBox() = default;
+
 void NRMessageBox::MeasureTitle()
 {
     m_titleText.SetSingleLine(true);
@@ -225,6 +227,8 @@ bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, 
         result = 0;
         return true;
     }
+    if (message == WM_NR_SCALE_CHANGED)
+        ScaleChanged();
     if (message == WM_ERASEBKGND && !m_title.empty()) {
         PaintBackgroundWithTitle(reinterpret_cast<HDC>(wParam));
         result = 1;

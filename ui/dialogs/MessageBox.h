@@ -58,6 +58,8 @@ class NRMessageBox : public NRMessageBoxButtons
 {
 public:
     NRMessageBox(HWND owner, const std::string& text, int type);
+    // Out of line, in the file built without the dead-store pass (see CMakeLists.txt).
+    ~NRMessageBox() override;
 
     // A title (rich-text markup, one line) in a band above the message; set before the box runs.
     void SetTitle(const std::string& title) { m_title = title; }
@@ -68,13 +70,12 @@ public:
 
     NRScrollableRichText& Pane() { return m_pane; }
 
-protected:
-    void ScaleChanged() override;
-
 private:
     void OnCreate();
     // Sizes the box for its text, title and buttons, centres it and places its parts.
     void LayOut();
+    // Measures the box's parts again at the screen's new scale and lays it out anew.
+    void ScaleChanged();
     void MeasureTitle();
     // The panel, with the title band over its top when there is a title.
     void PaintBackgroundWithTitle(HDC dc);

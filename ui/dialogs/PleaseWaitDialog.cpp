@@ -159,6 +159,9 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         if (wParam == 0 && NRControl::FromNotification(Handle(), lParam) == &m_cancel)
             m_cancelled = true;
         return true;
+    case WM_NR_SCALE_CHANGED:
+        ScaleChanged();
+        break;
     default:
         break;
     }

@@ -31,11 +31,10 @@ public:
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-protected:
-    void ScaleChanged() override;
-
 private:
     void OnCreate();
+    // Measures the dialog's parts again at the screen's new scale and lays it out anew.
+    void ScaleChanged();
     // Sizes the dialog for its lines at the screen's scale and centres it.
     void LayOut();
     void OnTimer();
