@@ -13,47 +13,50 @@ constexpr int kButtonGap = 3;
 
 }  // namespace
 
-int FrameHitTest(const RECT& window, POINT cursor)
+int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale)
 {
     const LONG x = cursor.x, y = cursor.y;
-    if (x <= window.left + kEdge)
-        return y <= window.top + kCorner ? HTTOPLEFT : y >= window.bottom - kCorner ? HTBOTTOMLEFT : HTLEFT;
-    if (x >= window.right - kEdge)
-        return y <= window.top + kCorner ? HTTOPRIGHT : y >= window.bottom - kCorner ? HTBOTTOMRIGHT : HTRIGHT;
-    if (y <= window.top + kEdge)
-        return x <= window.left + kCorner ? HTTOPLEFT : x >= window.right - kCorner ? HTTOPRIGHT : HTTOP;
-    if (y >= window.bottom - kEdge)
-        return x <= window.left + kCorner ? HTBOTTOMLEFT : x >= window.right - kCorner ? HTBOTTOMRIGHT : HTBOTTOM;
-    if (y <= window.top + kCaptionBottom)
-        return x <= window.left + kSystemMenuWidth ? HTSYSMENU : HTCAPTION;
+    const int edge = scale.Px(kEdge), corner = scale.Px(kCorner), captionBottom = scale.Px(kCaptionBottom),
+              systemMenuWidth = scale.Px(kSystemMenuWidth);
+    if (x <= window.left + edge)
+        return y <= window.top + corner ? HTTOPLEFT : y >= window.bottom - corner ? HTBOTTOMLEFT : HTLEFT;
+    if (x >= window.right - edge)
+        return y <= window.top + corner ? HTTOPRIGHT : y >= window.bottom - corner ? HTBOTTOMRIGHT : HTRIGHT;
+    if (y <= window.top + edge)
+        return x <= window.left + corner ? HTTOPLEFT : x >= window.right - corner ? HTTOPRIGHT : HTTOP;
+    if (y >= window.bottom - edge)
+        return x <= window.left + corner ? HTBOTTOMLEFT : x >= window.right - corner ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (y <= window.top + captionBottom)
+        return x <= window.left + systemMenuWidth ? HTSYSMENU : HTCAPTION;
     return HTCLIENT;
 }
 
-void FillMaximizedMinMaxInfo(const RECT& monitor, const RECT& work, MINMAXINFO& info)
+void FillMaximizedMinMaxInfo(const RECT& monitor, const RECT& work, MINMAXINFO& info, const NRScale& scale)
 {
-    const LONG width = work.right - work.left + 2 * kMaximizedOverhang;
-    const LONG height = work.bottom - work.top + 2 * kMaximizedOverhang;
+    const int overhang = scale.Px(kMaximizedOverhang);
+    const LONG width = work.right - work.left + 2 * overhang;
+    const LONG height = work.bottom - work.top + 2 * overhang;
     info.ptMaxSize = POINT{width, height};
-    info.ptMaxPosition =
-        POINT{work.left - monitor.left - kMaximizedOverhang, work.top - monitor.top - kMaximizedOverhang};
-    info.ptMinTrackSize = POINT{10, 10};
+    info.ptMaxPosition = POINT{work.left - monitor.left - overhang, work.top - monitor.top - overhang};
+    info.ptMinTrackSize = POINT{scale.Px(10), scale.Px(10)};
     info.ptMaxTrackSize = POINT{width, height};
 }
 
 CaptionButtonLayout LayoutCaptionButtons(int width, DWORD style, bool maximized, SIZE minimizeSize, SIZE maximizeSize,
-                                         SIZE closeSize)
+                                         SIZE closeSize, const NRScale& scale)
 {
+    const int top = scale.Px(kButtonTop), closeRightGap = scale.Px(kCloseRightGap), gap = scale.Px(kButtonGap);
     CaptionButtonLayout layout = {};
-    const int closeX = width - closeSize.cx - kCloseRightGap;
-    layout.close = {true, closeX, kButtonTop};
+    const int closeX = width - closeSize.cx - closeRightGap;
+    layout.close = {true, closeX, top};
 
     int x = closeX;
     if (style & WS_MAXIMIZEBOX) {
-        x = closeX - maximizeSize.cx - kButtonGap;
-        layout.maximize = {!maximized, x, kButtonTop};
-        layout.restore = {maximized, x, kButtonTop};
+        x = closeX - maximizeSize.cx - gap;
+        layout.maximize = {!maximized, x, top};
+        layout.restore = {maximized, x, top};
     }
     if (style & WS_MINIMIZEBOX)
-        layout.minimize = {true, x - minimizeSize.cx - kButtonGap, kButtonTop};
+        layout.minimize = {true, x - minimizeSize.cx - gap, top};
     return layout;
 }

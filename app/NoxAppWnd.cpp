@@ -9,8 +9,17 @@
 #include "platform/Lookups.h"
 #include "platform/Registry.h"
 #include "ui/dialogs/MessageBox.h"
+#include "ui/theme/Scale.h"
 
-NoxAppWndBase::NoxAppWndBase(const char* baseTitle) : m_baseTitle(baseTitle) { NRAppState::Register(this); }
+NoxAppWndBase::NoxAppWndBase(const char* baseTitle) : m_baseTitle(baseTitle)
+{
+    NRAppState::Register(this);
+    // Drawn at the screen's scale rather than taken from the 96-DPI bitmaps.
+    m_minimizeButton.SetGlyph(NRCaptionGlyph::Minimize);
+    m_maximizeButton.SetGlyph(NRCaptionGlyph::Maximize);
+    m_restoreButton.SetGlyph(NRCaptionGlyph::Restore);
+    m_closeButton.SetGlyph(NRCaptionGlyph::Close);
+}
 
 NoxAppWndBase::~NoxAppWndBase() { NRAppState::Unregister(this); }
 
@@ -47,8 +56,9 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
             CloseMainWindow();
         return true;
     case WM_NCHITTEST:
-        result = FrameHitTest(GetWindowRect(),
-                              POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        result =
+            FrameHitTest(GetWindowRect(), POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
+                         ScreenScale());
         return true;
     case WM_NCCALCSIZE:
         return wParam != 0;  // the client area is the whole window
@@ -111,7 +121,7 @@ LRESULT NoxAppWndBase::OnGetMinMaxInfo(MINMAXINFO& info)
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
     if (::GetMonitorInfoA(::MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor))
-        FillMaximizedMinMaxInfo(monitor.rcMonitor, monitor.rcWork, info);
+        FillMaximizedMinMaxInfo(monitor.rcMonitor, monitor.rcWork, info, ScreenScale());
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "app/UnitPreferenceMigration.h"
 #include "app/Version.h"
 #include "app/WindowFrame.h"
+#include "app/WindowMark.h"
 #include "ethdrv/DriverInstaller.h"
 #include "platform/Clipboard.h"
 #include "platform/Error.h"
@@ -20,6 +21,7 @@
 #include "ui/dialogs/MessageBox.h"
 #include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/framework/AppModule.h"
+#include "ui/framework/DisplayDpi.h"
 #include "ui/text/RichText.h"
 #include "ui/theme/DrawContext.h"
 
@@ -54,6 +56,8 @@ NRWndClassInfo& NoxSetupWnd::GetWndClassInfo()
     static NRWndClassInfo info = {"NoxSetupWnd", CS_DBLCLKS, reinterpret_cast<HBRUSH>(1), IDC_ARROW, 0};
     return info;
 }
+
+SIZE NoxSetupWnd::WindowSize(const NRScale& scale) { return SIZE{scale.Px(kWidth), scale.Px(kHeight)}; }
 
 std::string NoxSetupWnd::ComposeTitle()
 {
@@ -95,6 +99,9 @@ bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_INSTALL_STEP:
         RunInstallStep(lParam);
         return true;
+    case WM_NR_DPICHANGED:
+        OnDpiChanged(wParam, lParam);
+        return true;
     default:
         return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
     }
@@ -116,7 +123,10 @@ LRESULT NoxSetupWnd::OnCreate()
     // Icons from LoadIcon are shared resources: nothing to destroy later.
     if (HICON icon = LoadIconA(g_module.Instance(), MAKEINTRESOURCEA(kIconResource)))
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    m_mark.Reset(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(kMarkBitmap)));
+    {
+        NRWindowDC dc(Handle());
+        m_mark.Reset(CreateWindowMark(dc.Get(), ScreenScale()));
+    }
     if (!m_progressPane.Create(Handle(), RECT{0, 0, 0, 0}, "Progress", kChildStyle))
         return -1;
     PostStep(0);
@@ -129,14 +139,64 @@ void NoxSetupWnd::OnSize(int width, int height)
     if (width <= 0 || height <= 0)
         return;
     LayoutCaptionButtons(width);
-    ::SetWindowPos(m_progressPane.Handle(), nullptr, 5, 30, width - 10, height - 35, SWP_NOZORDER | SWP_NOACTIVATE);
+    const NRScale scale = ScreenScale();
+    const int margin = scale.Px(5), top = scale.Px(30);
+    ::SetWindowPos(m_progressPane.Handle(), nullptr, margin, top, width - 2 * margin, height - top - margin,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NoxSetupWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    const NRScale scale{static_cast<int>(HIWORD(wParam))};
+    const NRScale old = ScreenScale();
+    // What Windows suggests is the window's present size at the new scale.
+    const RECT window = GetWindowRect();
+    const SIZE expected = {static_cast<LONG>(MulDiv(window.right - window.left, scale.dpi, old.dpi)),
+                           static_cast<LONG>(MulDiv(window.bottom - window.top, scale.dpi, old.dpi))};
+    RECT suggested = {};
+    ApplyScale(scale, ReadSuggestedWindowRect(lParam, expected, suggested) ? &suggested : nullptr);
+}
+
+void NoxSetupWnd::ApplyScale(NRScale scale, const RECT* placement)
+{
+    const NRScale old = ScreenScale();
+    SetScreenScale(scale);
+    scale = ScreenScale();
+    RECT target = {};
+    if (placement) {
+        target = *placement;
+    } else {
+        // The same centre, each side grown or shrunk with the scale.
+        const RECT window = GetWindowRect();
+        const int width = MulDiv(window.right - window.left, scale.dpi, old.dpi);
+        const int height = MulDiv(window.bottom - window.top, scale.dpi, old.dpi);
+        const int left = (window.left + window.right - width) / 2, top = (window.top + window.bottom - height) / 2;
+        target = RECT{left, top, left + width, top + height};
+    }
+    {
+        NRWindowDC dc(Handle());
+        m_mark.Reset(CreateWindowMark(dc.Get(), scale));
+    }
+    for (NRButton* button : {&m_minimizeButton, &m_maximizeButton, &m_restoreButton, &m_closeButton})
+        button->Remeasure();
+    m_progressPane.ListBox().Remeasure();
+    ::SetWindowPos(Handle(), nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // Laid out even when the size stayed, as the margins did not.
+    const RECT client = GetClientRect();
+    OnSize(client.right, client.bottom);
+    // Each box measures itself again and centres on the window once more.
+    const std::vector<HWND> dialogs = OpenDialogs();
+    for (HWND dialog : dialogs)
+        ::SendMessageA(dialog, WM_NR_SCALE_CHANGED, 0, 0);
+    RedrawWindowAndChildren();
 }
 
 void NoxSetupWnd::LayoutCaptionButtons(int width)
 {
     const CaptionButtonLayout layout =
         ::LayoutCaptionButtons(width, GetStyle(), ::IsZoomed(Handle()) != FALSE, m_minimizeButton.Size(),
-                               m_maximizeButton.Size(), m_closeButton.Size());
+                               m_maximizeButton.Size(), m_closeButton.Size(), ScreenScale());
     const struct
     {
         NRButton& button;

@@ -1,7 +1,8 @@
 #pragma once
-// The installer's only top-level window: a borderless 640 x 480 pop-up with its own frame and caption
-// that drives the installation. Eight steps, each started by a message the window posts to itself,
-// so every step runs from the ordinary message loop and none overlaps another.
+// The installer's only top-level window: a borderless 640 x 480 pop-up (at 96 DPI; scaled with the
+// screen) with its own frame and caption that drives the installation. Eight steps, each started by a
+// message the window posts to itself, so every step runs from the ordinary message loop and none
+// overlaps another.
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "ethdrv/InstallHost.h"
 #include "ui/lists/ListContainer.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/Scale.h"
 
 using NoxSetupWndTraits = NRWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU, 0>;
 
@@ -42,6 +44,13 @@ public:
     NoxSetupWnd();
 
     static NRWndClassInfo& GetWndClassInfo();
+
+    // The window's size at `scale`: 640 x 480 scaled.
+    static SIZE WindowSize(const NRScale& scale);
+    // Makes `scale` the program's screen scale and lays the window and its open boxes out for it:
+    // fonts, caption buttons, mark and progress lines are made and measured anew, and the window
+    // takes `placement` or, without one, keeps its centre at its scaled size.
+    void ApplyScale(NRScale scale, const RECT* placement = nullptr);
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -92,6 +101,8 @@ private:
     LRESULT OnCreate();
     void OnSize(int width, int height);
     void LayoutCaptionButtons(int width);
+    // WM_DPICHANGED: the window moved to a screen of another DPI.
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnCaptionButtonClicked(WPARAM id, LPARAM sender);
     void RunInstallStep(LPARAM step);
     // Any program on the desktop can post WM_INSTALL_STEP: only the step this window posted last,

@@ -14,8 +14,10 @@
 #include "platform/Text.h"
 #include "ui/dialogs/DropShadow.h"
 #include "ui/framework/AppModule.h"
+#include "ui/framework/DisplayDpi.h"
 #include "ui/framework/MessageLoop.h"
 #include "ui/theme/FontSet.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -205,8 +207,15 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
     if (RanElevatedInstance(system, testMode, showCommand, elevatedExitCode))
         return elevatedExitCode;
 
-    if (!mainWnd.Create(nullptr, RECT{0, 0, NoxSetupWnd::kWidth, NoxSetupWnd::kHeight}))
+    // Laid out for the DPI of the screen it opens on: the system's first, then, once it exists, its own.
+    DeclareDpiAwareness();
+    SetScreenScale(NRScale{SystemDpi()});
+    const SIZE size = NoxSetupWnd::WindowSize(ScreenScale());
+    if (!mainWnd.Create(nullptr, RECT{0, 0, size.cx, size.cy}))
         return 1;
+    const NRScale windowScale{WindowDpi(mainWnd.Handle())};
+    if (windowScale != ScreenScale())
+        mainWnd.ApplyScale(windowScale);
     mainWnd.SetTestMode(testMode);
     mainWnd.ShowWindow(showCommand);
     mainWnd.CenterOnWorkArea();

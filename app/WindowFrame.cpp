@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/WindowMark.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
@@ -10,12 +11,10 @@ namespace {
 
 constexpr int kCaptionInset = 5;
 constexpr int kCaptionHeight = 20;
-constexpr int kMarkSize = 16;
 constexpr int kMarkOffset = 2;
 constexpr int kTitleLeft = 20;
 constexpr int kTitleTop = 2;
 constexpr size_t kMaxTitleLength = 260;
-constexpr COLORREF kTransparent = RGB(255, 0, 255);
 
 struct FrameColours
 {
@@ -34,18 +33,21 @@ void FrameWith(const NRDrawContext& context, const RECT& rect, COLORREF colour)
 void DrawMark(HDC dc, HBITMAP mark, int x, int y)
 {
     NRMemoryDC source(dc);
-    if (!mark || !source.Get())
+    BITMAP info = {};
+    if (!mark || !source.Get() || !GetObjectA(mark, sizeof(info), &info))
         return;
     NRSelection selected(source.Get(), mark);
-    TransparentBlit(dc, x, y, kMarkSize, kMarkSize, source.Get(), 0, 0, kMarkSize, kMarkSize, kTransparent);
+    TransparentBlit(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, info.bmWidth, info.bmHeight,
+                    kWindowMarkTransparent);
 }
 
 }  // namespace
 
-RECT CaptionRect(const RECT& client)
+RECT CaptionRect(const RECT& client, const NRScale& scale)
 {
-    return RECT{client.left + kCaptionInset, client.top + kCaptionInset, client.right - kCaptionInset,
-                client.top + kCaptionInset + kCaptionHeight};
+    const int inset = scale.Px(kCaptionInset);
+    return RECT{client.left + inset, client.top + inset, client.right - inset,
+                client.top + inset + scale.Px(kCaptionHeight)};
 }
 
 void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool active, HBITMAP mark,
@@ -53,7 +55,8 @@ void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool act
 {
     const FrameColours& colours = active ? kActive : kInactive;
     const HDC dc = context.Dc();
-    const RECT caption = CaptionRect(client);
+    const NRScale& scale = context.ScaleY();
+    const RECT caption = CaptionRect(client, scale);
     {
         // Frame and body around the caption, which is drawn over next.
         NRSavedDC saved(dc);
@@ -65,7 +68,7 @@ void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool act
     HorizontalGradient(context, caption.left, caption.top, caption.right, caption.bottom,
                        context.Colour(colours.captionLeft), context.Colour(colours.captionRight));
     FrameWith(context, caption, context.Colour(colours.captionFrame));
-    DrawMark(dc, mark, caption.left + kMarkOffset, caption.top + kMarkOffset);
+    DrawMark(dc, mark, caption.left + scale.Px(kMarkOffset), caption.top + scale.Px(kMarkOffset));
 
     NRSavedDC saved(dc);
     if (context.Fonts().Normal().handle)
@@ -73,6 +76,6 @@ void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool act
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, context.Colour(colours.title));
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    ::TextOutA(dc, caption.left + kTitleLeft, caption.top + kTitleTop, title.c_str(),
+    ::TextOutA(dc, caption.left + scale.Px(kTitleLeft), caption.top + scale.Px(kTitleTop), title.c_str(),
                static_cast<int>(std::min(title.size(), kMaxTitleLength)));
 }

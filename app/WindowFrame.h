@@ -6,11 +6,14 @@
 
 #include <string>
 
+#include "ui/theme/Scale.h"
+
 class NRDrawContext;
 
-// The caption strip: the client area inset by 5 on the left, top and right, 20 pixels high.
-RECT CaptionRect(const RECT& client);
+// The caption strip: the client area inset by 5 on the left, top and right, 20 pixels high (scaled).
+RECT CaptionRect(const RECT& client, const NRScale& scale = NRScale());
 
-// `mark` (16 x 16, magenta transparent) may be null; the title is drawn up to its 260th character.
+// `mark` (square, magenta transparent, drawn at its own size) may be null; the title is drawn up to
+// its 260th character. Sizes and places follow the context's scale.
 void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool active, HBITMAP mark,
                       const std::string& title);

@@ -7,7 +7,8 @@
 # (the v2 path: the stand-in protocol installer registers the service), then as Windows 7 on the
 # light palette (the direct path, with the stand-in W32N55.DLL of the installer's word size in the
 # installation folder); after each it prints the install log, the driver file's version and the
-# service as `sc query` shows it. Then a test pass whose progress lines are copied to the clipboard.
+# service as `sc query` shows it. Then a test pass whose progress lines are copied to the clipboard,
+# and one more on a screen set to 150 % (144 DPI), where the window must be 960 x 720.
 # Leaves screenshots of the window and of every box in build/demo/screenshots/.
 set -eu
 cd "$(dirname "$0")/.."
@@ -150,8 +151,20 @@ echo
 echo "== The clipboard after COPY:"
 wine_run 60 "$probe" clipboard | sed 's/^/  /'
 
+# At 150 %: the whole window, its text and its boxes laid out for 144 DPI. The prefix goes back to 96
+# DPI afterwards, whatever happens, so that the next run starts as this one did.
+trap 'wine_session_set_dpi 96; wine_session_stop' EXIT
+wine_session_set_dpi 144
+run_installer 0 test-pass-144dpi "test" Return
+set -- $window
 echo
-echo "Screenshots (window and boxes, dark and light palettes): $shots/"
+echo "== The window at 144 DPI: $3 x $4"
+[ "$3" -eq 960 ] && [ "$4" -eq 720 ] || { echo "Expected 960 x 720 at 144 DPI" >&2; exit 1; }
+wine_session_set_dpi 96
+trap 'wine_session_stop' EXIT
+
+echo
+echo "Screenshots (window and boxes, dark and light palettes, and at 144 DPI): $shots/"
 ls "$shots" | sed 's/^/  /'
 echo "Install logs: $tools_dir/"
 echo "Demo Wine prefix: $WINEPREFIX; Wine's output: $demo/wine-*.log"

@@ -3,6 +3,7 @@
 #
 #   wine_session_start PREFIX [use-user-display]   sets WINEPREFIX, DISPLAY; stops both on exit
 #   wine_run SECONDS ARGS...                       runs wine64 with a time limit
+#   wine_session_set_dpi DPI                       sets the prefix's DPI and restarts the server with it
 
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
@@ -40,6 +41,16 @@ start_xvfb() {
     return 1
   fi
   export DISPLAY=":$display"
+}
+
+# Wine reads the DPI (LogPixels) when its server starts: the value is written, the server ends (which
+# saves the registry, and ends every program of the session) and starts again on the same display.
+wine_session_set_dpi() {
+  wine_run 60 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+  timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
+  ${as_user:-} "$WINESERVER" -p >/dev/null 2>&1
+  wine_run 120 cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 wine_session_start() {

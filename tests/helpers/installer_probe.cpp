@@ -15,6 +15,7 @@
 
 #include "TestSupport.h"
 #include "platform/Lookups.h"
+#include "ui/framework/DisplayDpi.h"
 
 using namespace testing_support;
 
@@ -81,6 +82,8 @@ int Clipboard()
 
 int main(int argc, char** argv)
 {
+    // Rectangles in the screen's own pixels, as the installer lays itself out, at any DPI.
+    DeclareDpiAwareness();
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "window" && argc == 3) {
         HWND window = WaitForInstallerWindow(std::strtoul(argv[2], nullptr, 10));

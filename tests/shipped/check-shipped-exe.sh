@@ -31,8 +31,11 @@ done
 "$strings" -el "$exe" | grep -qx "2.17.10" || fail "no version information 2.17.10"
 "$strings" -el "$exe" | grep -qx "Nox Racing Limited" || fail "no company name in the version information"
 "$strings" "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"' || fail "no asInvoker manifest"
-# Laid out in fixed pixels: Windows must scale it on high-DPI screens, so it must not claim DPI awareness.
-"$strings" "$exe" | grep -q '<dpiAware' && fail "the manifest declares DPI awareness"
+# Laid out for each screen's DPI: Windows must not stretch it, so the manifest says so, per monitor.
+"$strings" "$exe" | grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>' \
+  || fail "the manifest does not declare per-monitor DPI awareness (dpiAware true/pm)"
+"$strings" "$exe" | grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
+  || fail "the manifest does not declare per-monitor DPI awareness (dpiAwareness PerMonitorV2, PerMonitor)"
 echo "$headers" | grep -Eq "^Entry 4 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Security Directory" \
   || fail "no Authenticode signature"
 

@@ -122,30 +122,51 @@ TEST(FontSet, MakesFiveTahomaFontsFromTheBaseHeightAndDeletesThemAll)
     EXPECT_EQ(before, GdiObjectCount());
 }
 
-TEST(DeviceScaling, ScreenIsUnscaledAndPrintersScaleWithDensityAndPage)
+TEST(DeviceScaling, ScreenTakesTheProgramsScaleAndPrintersScaleWithDensityAndPage)
 {
     const struct
     {
         const char* device;
         NRDeviceCaps caps;
-        NRDeviceScaling expected;
+        int screenDpi;
+        int baseFontHeight, dpiX, dpiY;
+        bool ownFontSet;
     } cases[] = {
-        {"screen", {1280, 1024, 1280, 1024, 96, 96, 0, 0}, {14, 1, 1, false}},
-        {"A4 portrait, 600 dpi", {4800, 6800, 1280, 1024, 600, 600, 4960, 7016}, {58, 5, 5, true}},
-        {"A4 landscape, 600 dpi", {6800, 4800, 1280, 1024, 600, 600, 7016, 4960}, {58, 5, 5, true}},
-        {"A3 landscape, 300 dpi", {4800, 3400, 1280, 1024, 300, 300, 4961, 3508}, {41, 2, 2, true}},
-        {"legal portrait, 300 dpi", {2400, 4100, 1280, 1024, 300, 300, 2550, 4200}, {34, 2, 2, true}},
-        {"144 dpi: base 14, no fonts of its own", {1100, 1600, 1280, 1024, 144, 144, 1190, 1683}, {14, 1, 1, false}},
-        {"72 dpi: scales at least 1", {590, 840, 1280, 1024, 72, 72, 595, 842}, {7, 1, 1, true}},
-        {"no density reported", {590, 840, 1280, 1024, 0, 0, 595, 842}, {14, 1, 1, false}},
+        {"screen", {1280, 1024, 1280, 1024, 96, 96, 0, 0}, 96, 14, 96, 96, false},
+        {"screen at 120 dpi", {1280, 1024, 1280, 1024, 120, 120, 0, 0}, 120, 18, 120, 120, false},
+        {"screen at 144 dpi", {1280, 1024, 1280, 1024, 144, 144, 0, 0}, 144, 21, 144, 144, false},
+        {"screen at 192 dpi", {1280, 1024, 1280, 1024, 192, 192, 0, 0}, 192, 28, 192, 192, false},
+        {"A4 portrait, 600 dpi", {4800, 6800, 1280, 1024, 600, 600, 4960, 7016}, 96, 58, 5 * 96, 5 * 96, true},
+        {"A4 landscape, 600 dpi", {6800, 4800, 1280, 1024, 600, 600, 7016, 4960}, 96, 58, 5 * 96, 5 * 96, true},
+        {"A3 landscape, 300 dpi", {4800, 3400, 1280, 1024, 300, 300, 4961, 3508}, 96, 41, 2 * 96, 2 * 96, true},
+        {"legal portrait, 300 dpi", {2400, 4100, 1280, 1024, 300, 300, 2550, 4200}, 96, 34, 2 * 96, 2 * 96, true},
+        {"144 dpi: base 14, no own fonts", {1100, 1600, 1280, 1024, 144, 144, 1190, 1683}, 96, 14, 96, 96, false},
+        {"144 dpi, screen at 144: own fonts", {1100, 1600, 1280, 1024, 144, 144, 1190, 1683}, 144, 14, 96, 96, true},
+        {"72 dpi: scales at least 1", {590, 840, 1280, 1024, 72, 72, 595, 842}, 96, 7, 96, 96, true},
+        {"no density reported", {590, 840, 1280, 1024, 0, 0, 595, 842}, 96, 14, 96, 96, false},
     };
     for (const auto& c : cases) {
-        const NRDeviceScaling scaling = ComputeDeviceScaling(c.caps);
-        EXPECT_EQ(c.expected.baseFontHeight, scaling.baseFontHeight) << c.device;
-        EXPECT_EQ(c.expected.scaleX, scaling.scaleX) << c.device;
-        EXPECT_EQ(c.expected.scaleY, scaling.scaleY) << c.device;
-        EXPECT_EQ(c.expected.ownFontSet, scaling.ownFontSet) << c.device;
+        const NRDeviceScaling scaling = ComputeDeviceScaling(c.caps, NRScale{c.screenDpi});
+        EXPECT_EQ(c.baseFontHeight, scaling.baseFontHeight) << c.device;
+        EXPECT_EQ(c.dpiX, scaling.scaleX.dpi) << c.device;
+        EXPECT_EQ(c.dpiY, scaling.scaleY.dpi) << c.device;
+        EXPECT_EQ(c.ownFontSet, scaling.ownFontSet) << c.device;
     }
+}
+
+TEST(Scale, MultipliesByDpiOver96WithHalvesRoundedAwayFromZero)
+{
+    const struct
+    {
+        int dpi, pixels, expected;
+    } cases[] = {
+        {96, 14, 14},  {96, 640, 640},  {96, -5, -5},  {120, 14, 18},   {120, 640, 800}, {120, 1, 1},
+        {120, 2, 3},   {120, -2, -3},   {144, 14, 21}, {144, 480, 720}, {144, 1, 2},     {144, 5, 8},
+        {192, 14, 28}, {192, 480, 960}, {192, 1, 2},   {480, 13, 65},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, NRScale{c.dpi}.Px(c.pixels)) << c.dpi << " dpi, " << c.pixels << " px";
+    EXPECT_EQ(3 * 96, NRScale::Factor(3).dpi);
 }
 
 TEST(Gradients, RunFromTheFirstColourToTheSecond)

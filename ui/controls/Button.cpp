@@ -11,6 +11,7 @@
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -74,7 +75,47 @@ void NRButton::MeasureCaption()
     NRSelection font(dc.Get(), context.Fonts().Normal().handle);
     SIZE extent = {};
     GetTextExtentPoint32A(dc.Get(), m_caption.c_str(), static_cast<int>(m_caption.size()), &extent);
-    m_size = SIZE{extent.cx + 10, extent.cy + 5};
+    m_size = SIZE{extent.cx + context.ScaleX().Px(10), extent.cy + context.ScaleY().Px(5)};
+}
+
+void NRButton::MeasureBitmap()
+{
+    if (m_glyph != NRCaptionGlyph::None) {
+        const NRScale scale = ScreenScale();
+        const int side = CaptionGlyphSide(scale) + 2 * scale.Px(1);
+        m_size = SIZE{side, side};
+        return;
+    }
+    NRBitmapHandle bitmap(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
+    BITMAP info = {};
+    if (bitmap && GetObjectA(bitmap.Get(), sizeof(info), &info))
+        m_size = SIZE{info.bmWidth + 2, info.bmHeight + 2};
+}
+
+void NRButton::Remeasure()
+{
+    if (!Handle())
+        return;
+    if (m_bitmapId)
+        MeasureBitmap();
+    else
+        MeasureCaption();
+    Invalidate(true);
+}
+
+HBITMAP NRButton::CreateGlyphBitmap(HDC compatibleWith) const
+{
+    const NRScale scale = ScreenScale();
+    const int side = CaptionGlyphSide(scale);
+    HBITMAP bitmap = CreateCompatibleBitmap(compatibleWith, side, side);
+    NRMemoryDC memory(compatibleWith);
+    if (!bitmap || !memory.Get())
+        return bitmap;
+    NRSelection selection(memory.Get(), bitmap);
+    const RECT all = {0, 0, side, side};
+    FillRect(memory.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DrawCaptionGlyph(memory.Get(), m_glyph, 0, 0, scale);
+    return bitmap;
 }
 
 void NRButton::SetFocused(int focused)
@@ -187,23 +228,27 @@ void NRButton::Paint(NRDrawContext& context)
     FrameRect(dc, &client, frame.Get());
 
     if (m_bitmapId) {
-        NRBitmapHandle bitmap(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
+        NRBitmapHandle bitmap(m_glyph != NRCaptionGlyph::None
+                                  ? CreateGlyphBitmap(dc)
+                                  : LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
         BITMAP info = {};
         if (!bitmap || !GetObjectA(bitmap.Get(), sizeof(info), &info))
             return;
         NRMemoryDC memory(dc);
         NRSelection selection(memory.Get(), bitmap.Get());
+        const int x = context.ScaleX().Px(1), y = context.ScaleY().Px(1);
         if (g_guiSettings.newGui) {
             BitBlt(memory.Get(), 0, 0, info.bmWidth, info.bmHeight, nullptr, 0, 0, DSTINVERT);
-            BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCAND);
+            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCAND);
         } else {
-            BitBlt(dc, 1, 1, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCPAINT);
+            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCPAINT);
         }
         return;
     }
     NRSelection font(dc, context.Fonts().Normal().handle);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
-    CaptionText(context, 4, 2, m_caption.c_str(), m_accelerator, colours.text, colours.text);
+    CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator, colours.text,
+                colours.text);
     SetBkMode(dc, previousMode);
 }
 
@@ -213,10 +258,7 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
     switch (message) {
     case WM_CREATE:
         if (m_bitmapId) {
-            NRBitmapHandle bitmap(LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
-            BITMAP info = {};
-            if (bitmap && GetObjectA(bitmap.Get(), sizeof(info), &info))
-                m_size = SIZE{info.bmWidth + 2, info.bmHeight + 2};
+            MeasureBitmap();
         } else {
             SetCaption(m_caption, m_accelerator);
         }

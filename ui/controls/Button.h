@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ui/controls/CaptionGlyph.h"
 #include "ui/controls/Control.h"
 #include "ui/controls/DoubleBuffer.h"
 #include "ui/framework/Accessible.h"
@@ -58,6 +59,11 @@ public:
     NRButton();
     // A bitmap button: the bitmap resource `bitmapId` of the program.
     NRButton(int bitmapId, char accelerator);
+    // A bitmap button whose bitmap is a caption glyph drawn at the screen's scale instead of the
+    // resource, which would blur when stretched. Set before the window is made.
+    void SetGlyph(NRCaptionGlyph glyph) { m_glyph = glyph; }
+    // Measures the caption or the glyph again: after the screen's scale changed.
+    void Remeasure();
 
     static NRWndClassInfo& GetWndClassInfo();
 
@@ -105,12 +111,16 @@ public:
 
 private:
     void MeasureCaption();
+    void MeasureBitmap();
+    // The glyph, white on black, in a bitmap of its size at the screen's scale.
+    HBITMAP CreateGlyphBitmap(HDC compatibleWith) const;
     void PaintNow();
     void OnTimer(UINT_PTR id);
     void KillRepeatTimers();
 
     std::string m_caption;
     int m_bitmapId = 0;
+    NRCaptionGlyph m_glyph = NRCaptionGlyph::None;
     SIZE m_size = {0, 0};
     int m_pressedLook = 0;
     int m_armed = 0;

@@ -61,11 +61,11 @@ int NRScrollBar::KeyDown(UINT virtualKey, UINT /*repeatCount*/, UINT /*flags*/)
     return 1;
 }
 
-NRScrollGeometry NRScrollBar::Geometry(int scaleX, int scaleY) const
+NRScrollGeometry NRScrollBar::Geometry(const NRScale& scaleX, const NRScale& scaleY) const
 {
     if (m_orientation == Vertical)
-        return ComputeScrollGeometry(0, m_clientHeight, kArrowLength * scaleY, m_size, m_position);
-    return ComputeScrollGeometry(0, m_clientWidth, kArrowLength * scaleX, m_size, m_position);
+        return ComputeScrollGeometry(0, m_clientHeight, scaleY.Px(kArrowLength), m_size, m_position);
+    return ComputeScrollGeometry(0, m_clientWidth, scaleX.Px(kArrowLength), m_size, m_position);
 }
 
 int NRScrollBar::AxisCoordinate(LPARAM lParam) const
@@ -134,7 +134,7 @@ bool NRScrollBar::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
 
 void NRScrollBar::OnButtonDown(LPARAM lParam)
 {
-    const NRScrollGeometry geometry = Geometry(1, 1);
+    const NRScrollGeometry geometry = Geometry(ScreenScale(), ScreenScale());
     switch (HitTestScrollBar(geometry, AxisCoordinate(lParam))) {
     case NRScrollHit::LineBack:
         m_action = WM_NR_SCROLL_LINE;
@@ -183,7 +183,8 @@ void NRScrollBar::OnMouseMove(LPARAM lParam)
             if (m_action == WM_NR_SCROLL_THUMB) {
                 m_argument = m_orientation == Vertical ? y - m_lastMouseY : x - m_lastMouseX;
                 if (m_argument != 0) {
-                    const double position = DraggedThumbPosition(Geometry(1, 1), m_argument, m_size);
+                    const double position =
+                        DraggedThumbPosition(Geometry(ScreenScale(), ScreenScale()), m_argument, m_size);
                     if (position != m_position) {
                         m_position = position;
                         PostAction(WM_NR_SCROLL_THUMB, m_argument);
@@ -226,7 +227,10 @@ void NRScrollBar::SizeChanged(UINT /*type*/, int width, int height)
 void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, int bottom)
 {
     HDC dc = context.Dc();
-    const int ux = context.ScaleX(), uy = context.ScaleY(), u = uy;
+    // One unit of the bar's lines and insets in each direction, and its arrows' proportions.
+    const int ux = context.ScaleX().Px(1), uy = context.ScaleY().Px(1);
+    const NRScale& scale = context.ScaleY();
+    const int u2 = scale.Px(2), u3 = scale.Px(3);
     const RECT area = {left, top, right, bottom};
     SetBkColor(dc, context.Colour(kTrackBackground));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
@@ -241,20 +245,21 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
     NRSelection brushSelection(dc, brush.Get());
 
     const bool vertical = m_orientation == Vertical;
-    const NRScrollGeometry along = vertical ? ComputeScrollGeometry(top, bottom, kArrowLength * uy, m_size, m_position)
-                                            : ComputeScrollGeometry(left, right, kArrowLength * ux, m_size, m_position);
+    const NRScrollGeometry along =
+        vertical ? ComputeScrollGeometry(top, bottom, context.ScaleY().Px(kArrowLength), m_size, m_position)
+                 : ComputeScrollGeometry(left, right, context.ScaleX().Px(kArrowLength), m_size, m_position);
     if (vertical) {
         const int e = along.trackStart - uy, s = along.trackEnd + uy, middle = (left + right) / 2;
-        Triangle(dc, {middle, top + 2 * u}, {left + 2 * u, e - 3 * u}, {right - 3 * u, e - 3 * u});
-        Triangle(dc, {middle, bottom - 3 * u}, {left + 2 * u, s + 2 * u}, {right - 3 * u, s + 2 * u});
+        Triangle(dc, {middle, top + u2}, {left + u2, e - u3}, {right - u3, e - u3});
+        Triangle(dc, {middle, bottom - u3}, {left + u2, s + u2}, {right - u3, s + u2});
         if (m_hovered) {
             Outline(dc, left, top, right, e, ux, uy);
             Outline(dc, left, s, right, bottom, ux, uy);
         }
     } else {
         const int e = along.trackStart - ux, s = along.trackEnd + ux, middle = (top + bottom) / 2;
-        Triangle(dc, {left + 2 * u, middle}, {e - 3 * u, top + 2 * u}, {e - 3 * u, bottom - 3 * u});
-        Triangle(dc, {right - 3 * u, middle}, {s + 2 * u, top + 2 * u}, {s + 2 * u, bottom - 3 * u});
+        Triangle(dc, {left + u2, middle}, {e - u3, top + u2}, {e - u3, bottom - u3});
+        Triangle(dc, {right - u3, middle}, {s + u2, top + u2}, {s + u2, bottom - u3});
         if (m_hovered) {
             Outline(dc, left, top, e, bottom, ux, uy);
             Outline(dc, s, top, right, bottom, ux, uy);

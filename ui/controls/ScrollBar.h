@@ -5,6 +5,7 @@
 
 #include "ui/controls/Control.h"
 #include "ui/controls/DoubleBuffer.h"
+#include "ui/theme/Scale.h"
 #include "ui/controls/ScrollGeometry.h"
 
 // Posted to the parent: wParam is the scroll bar object, lParam the step or the movement.
@@ -17,7 +18,7 @@ class NRScrollBar : public NRControl, public NRDoubleBuffer<NRScrollBar>
 {
 public:
     static constexpr int kControlId = 6;
-    static constexpr int kArrowLength = 13;  // also the width of a vertical bar
+    static constexpr int kArrowLength = 13;  // also the width of a vertical bar, before scaling
     static constexpr UINT_PTR kRepeatStartTimerId = 2;
     static constexpr UINT kRepeatStartDelayMs = 500;
     static constexpr UINT_PTR kRepeatTimerId = 3;
@@ -51,7 +52,7 @@ public:
     void Paint(NRDrawContext& context, int left, int top, int right, int bottom) override;
 
 private:
-    NRScrollGeometry Geometry(int scaleX, int scaleY) const;
+    NRScrollGeometry Geometry(const NRScale& scaleX, const NRScale& scaleY) const;
     int AxisCoordinate(LPARAM lParam) const;
     void PostAction(UINT action, int argument) const;
     void OnButtonDown(LPARAM lParam);

@@ -6,6 +6,7 @@
 #include "ui/controls/PanelBackground.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -59,9 +60,20 @@ bool NRScrollableRichText::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM 
     }
 }
 
+namespace {
+
+int BarWidth() { return ScreenScale().Px(NRScrollBar::kArrowLength); }
+
+}  // namespace
+
 void NRScrollableRichText::OnCreate()
 {
     m_scrollBar.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+    MeasureText();
+}
+
+void NRScrollableRichText::MeasureText()
+{
     NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
     NRDrawContext context(screen.Get());
     try {
@@ -91,13 +103,12 @@ void NRScrollableRichText::SizeChanged(UINT /*type*/, int width, int height)
         NRDrawContext context(window.Get());
         LayoutText(context, 0, 0, width, height, &m_wrapped);
         if (height < m_wrapped.height)
-            LayoutText(context, NRScrollBar::kArrowLength, 0, width, height, &m_wrapped);
+            LayoutText(context, BarWidth(), 0, width, height, &m_wrapped);
     }
     if (height < m_wrapped.height) {
         // Every size change goes back to the top.
         m_scrollBar.SetThumb(static_cast<double>(height) / m_wrapped.height, 0.0);
-        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, NRScrollBar::kArrowLength, height,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, BarWidth(), height, SWP_NOZORDER | SWP_NOACTIVATE);
         m_scrollBar.ShowWindow(SW_SHOWNA);
     } else {
         m_scrollBar.ShowWindow(SW_HIDE);
@@ -131,7 +142,7 @@ void NRScrollableRichText::Paint(NRDrawContext& context, int left, int top, int 
     EraseBackground(context, RECT{left, top, right, bottom});
     int textLeft = 0, textTop = 0;
     if (m_scrollBar.GetStyle() & WS_VISIBLE) {
-        textLeft = NRScrollBar::kArrowLength;
+        textLeft = BarWidth();
         textTop = -static_cast<int>(m_wrapped.height * m_scrollBar.ThumbPosition());
     }
     LayoutText(context, textLeft, textTop, right, bottom, nullptr);

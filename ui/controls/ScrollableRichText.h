@@ -30,6 +30,8 @@ public:
     // The text's size as measured unwrapped at creation, and as wrapped at the pane's width.
     int MeasuredWidth() const { return m_engine.MeasuredWidth(); }
     int MeasuredHeight() const { return m_engine.MeasuredHeight(); }
+    // Measures the text again against the screen: after the screen's scale, and its fonts, changed.
+    void MeasureText();
     NRTextExtent WrappedSize() const { return m_wrapped; }
     NRScrollBar& ScrollBar() { return m_scrollBar; }
     // The text as drawn, without markup.

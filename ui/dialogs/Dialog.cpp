@@ -12,6 +12,7 @@
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -251,11 +252,12 @@ void NRPopupDialog::PaintPanelBackground(NRDrawContext& context, int left, int t
     FrameRect(context.Dc(), &all, frame.Get());
     if (!m_resizable)
         return;
-    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(2)));
+    const NRScale& scale = context.ScaleX();
+    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, scale.Px(1), context.Colour(2)));
     NRSelection selection(context.Dc(), pen.Get());
     for (const int start : {10, 7, 4}) {
-        MoveToEx(context.Dc(), right - start, bottom - 3, nullptr);
-        LineTo(context.Dc(), right - 2, bottom - start - 1);
+        MoveToEx(context.Dc(), right - scale.Px(start), bottom - scale.Px(3), nullptr);
+        LineTo(context.Dc(), right - scale.Px(2), bottom - scale.Px(start + 1));
     }
 }
 
@@ -295,7 +297,8 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         if (m_resizable) {
             RECT window = GetWindowRect();
             const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (point.x >= window.right - kSizeGrip && point.y >= window.bottom - kSizeGrip)
+            const int grip = ScreenScale().Px(kSizeGrip);
+            if (point.x >= window.right - grip && point.y >= window.bottom - grip)
                 result = HTBOTTOMRIGHT;
         }
         return true;
@@ -309,10 +312,11 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_SIZING: {
         // The address comes from the system, for a size it is changing on our behalf.
         auto* rect = reinterpret_cast<RECT*>(lParam);
-        if (rect->right - rect->left < m_minimum.cx)
-            rect->right = rect->left + m_minimum.cx;
-        if (rect->bottom - rect->top < m_minimum.cy)
-            rect->bottom = rect->top + m_minimum.cy;
+        const SIZE minimum = {ScreenScale().Px(m_minimum.cx), ScreenScale().Px(m_minimum.cy)};
+        if (rect->right - rect->left < minimum.cx)
+            rect->right = rect->left + minimum.cx;
+        if (rect->bottom - rect->top < minimum.cy)
+            rect->bottom = rect->top + minimum.cy;
         result = TRUE;
         return true;
     }
@@ -340,6 +344,12 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         return true;
     case WM_NR_WINDOW_KIND:
         result = kWindowKindPopupDialog;
+        return true;
+    case WM_NR_SCALE_CHANGED:
+        // The shadow's reach and offset are scaled too, even where the window kept its size.
+        if (m_shadow.ShadowVisible())
+            m_shadow.Update(Handle());
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return true;
     case WM_NR_SET_OVERRIDE:
         m_overrideFlag = static_cast<int>(lParam);

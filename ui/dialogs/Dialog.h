@@ -25,6 +25,9 @@ enum NRDialogResult : int
 
 // Posted to the main window by another process to ask it to close; a dialog defers it until it ends.
 constexpr UINT WM_NR_CLOSE_REQUEST = WM_USER + 39;
+// Sent to an open dialog after the screen's scale changed: it measures and lays itself out anew (the
+// concrete dialog, before passing the message on) and rebuilds its shadow.
+constexpr UINT WM_NR_SCALE_CHANGED = WM_USER + 52;
 
 class NRDialogBase : public NRMessageFilter
 {
@@ -53,7 +56,7 @@ class NRPopupDialog : public NRWindowImplRoot, public NRDialogBase, public NRPan
 public:
     static constexpr UINT_PTR kDeferredDestroyTimerId = 17;
     static constexpr UINT kDeferredDestroyMs = 500;
-    static constexpr int kSizeGrip = 10;
+    static constexpr int kSizeGrip = 10;  // before scaling, as the minimum size
 
     NRPopupDialog(HWND owner, bool resizable);
 

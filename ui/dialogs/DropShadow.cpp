@@ -5,6 +5,7 @@
 
 #include "platform/SystemLibrary.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/Scale.h"
 
 NRDropShadow::UpdateLayeredWindowFn NRDropShadow::s_updateLayeredWindow = nullptr;
 NRDropShadow::DwmIsCompositionEnabledFn NRDropShadow::s_dwmIsCompositionEnabled = nullptr;
@@ -141,12 +142,24 @@ void NRDropShadow::Show(HWND owner)
     }
 }
 
+NRShadowStyle NRDropShadow::ScaledStyle() const
+{
+    const NRScale scale = ScreenScale();
+    NRShadowStyle scaled = m_style;
+    scaled.sharpness = scale.Px(m_style.sharpness);
+    scaled.size = scale.Px(m_style.size);
+    scaled.xOffset = scale.Px(m_style.xOffset);
+    scaled.yOffset = scale.Px(m_style.yOffset);
+    return scaled;
+}
+
 void NRDropShadow::PlaceShadow(HWND owner)
 {
+    const NRShadowStyle style = ScaledStyle();
     RECT rect = {};
     GetWindowRect(owner, &rect);
-    SetWindowPos(m_shadow, nullptr, rect.left + m_style.xOffset - m_style.size,
-                 rect.top + m_style.yOffset - m_style.size, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
+    SetWindowPos(m_shadow, nullptr, rect.left + style.xOffset - style.size, rect.top + style.yOffset - style.size, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 void NRDropShadow::Update(HWND owner)
@@ -158,7 +171,8 @@ void NRDropShadow::Update(HWND owner)
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return;
-    const int shadowWidth = width + 2 * m_style.size, shadowHeight = height + 2 * m_style.size;
+    const NRShadowStyle style = ScaledStyle();
+    const int shadowWidth = width + 2 * style.size, shadowHeight = height + 2 * style.size;
     if (shadowWidth <= 0 || shadowHeight <= 0)
         return;
 
@@ -180,11 +194,11 @@ void NRDropShadow::Update(HWND owner)
             return;
     }
     std::fill(m_bits, m_bits + static_cast<std::size_t>(shadowWidth) * shadowHeight, 0u);
-    MakeShadowImage(OwnerSpans(owner, width, height), width, m_style, m_bits);
+    MakeShadowImage(OwnerSpans(owner, width, height), width, style, m_bits);
 
     NRMemoryDC memory(nullptr);
     NRSelection selection(memory.Get(), m_image.Get());
-    POINT position = {rect.left + m_style.xOffset - m_style.size, rect.top + m_style.yOffset - m_style.size};
+    POINT position = {rect.left + style.xOffset - style.size, rect.top + style.yOffset - style.size};
     SIZE size = {shadowWidth, shadowHeight};
     SetWindowPos(m_shadow, nullptr, position.x, position.y, shadowWidth, shadowHeight,
                  SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOZORDER);

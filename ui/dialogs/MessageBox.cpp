@@ -8,6 +8,7 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -112,13 +113,19 @@ bool NRMessageBoxButtons::AddButtonKey(int index, int key)
     return true;
 }
 
-SIZE NRMessageBoxButtons::CreateButtons()
+void NRMessageBoxButtons::CreateButtons()
 {
+    for (int i = 0; i < m_buttonCount; ++i)
+        m_buttons[i].Create(Handle(), RECT{0, 0, 0, 0});
+}
+
+SIZE NRMessageBoxButtons::ButtonRowSize() const
+{
+    const int gap = ScreenScale().Px(kButtonGap);
     SIZE row = {0, 0};
     for (int i = 0; i < m_buttonCount; ++i) {
-        m_buttons[i].Create(Handle(), RECT{0, 0, 0, 0});
         const SIZE size = m_buttons[i].Size();
-        row.cx += size.cx + (i ? kButtonGap : 0);
+        row.cx += size.cx + (i ? gap : 0);
         row.cy = std::max(row.cy, size.cy);
     }
     return row;
@@ -126,12 +133,13 @@ SIZE NRMessageBoxButtons::CreateButtons()
 
 void NRMessageBoxButtons::PlaceButtons(int windowWidth, int windowHeight, SIZE row)
 {
+    const NRScale scale = ScreenScale();
     int x = (windowWidth - row.cx) / 2;
-    const int y = windowHeight - 10 - row.cy;
+    const int y = windowHeight - scale.Px(10) - row.cy;
     for (int i = 0; i < m_buttonCount; ++i) {
         const SIZE size = m_buttons[i].Size();
         ::SetWindowPos(m_buttons[i].Handle(), nullptr, x, y, size.cx, row.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        x += size.cx + kButtonGap;
+        x += size.cx + scale.Px(kButtonGap);
     }
 }
 
@@ -170,6 +178,8 @@ NRMessageBox::NRMessageBox(HWND owner, const std::string& text, int type)
 {
 }
 
+NRMessageBox::~NRMessageBox() = default;
+
 std::string NRMessageBox::AccessibleName() const
 {
     return m_title.empty() ? AccessibleDescription() : MarkupPlainText(m_title, true);
@@ -191,28 +201,45 @@ void NRMessageBox::MeasureTitle()
         m_titleText.Measure(context, m_title);
     } catch (const NRError&) {
     }
-    m_titleRect = {10, 3, m_titleText.MeasuredWidth() + 10, m_titleText.MeasuredHeight() + 3};
+    const NRScale scale = ScreenScale();
+    const int left = scale.Px(10), top = scale.Px(3);
+    m_titleRect = {left, top, m_titleText.MeasuredWidth() + left, m_titleText.MeasuredHeight() + top};
 }
 
 void NRMessageBox::OnCreate()
 {
-    const SIZE row = CreateButtons();
+    CreateButtons();
     m_pane.Create(Handle(), RECT{0, 0, 0, 0});
     // Readable from outside, as a standard box's text is.
     m_pane.SetWindowText(m_text.c_str());
+    LayOut();
+}
+
+void NRMessageBox::LayOut()
+{
+    const NRScale scale = ScreenScale();
+    const SIZE row = ButtonRowSize();
     const bool titled = !m_title.empty();
     if (titled)
         MeasureTitle();
     const int titleHeight = m_titleRect.bottom - m_titleRect.top;
     const int paneWidth = std::max<int>({row.cx, m_pane.MeasuredWidth(), m_titleText.MeasuredWidth()});
-    const int width = paneWidth + 20;
-    const int height = row.cy + m_pane.MeasuredHeight() + 30 + (titled ? titleHeight + 6 : 0);
+    const int width = paneWidth + scale.Px(20);
+    const int height = row.cy + m_pane.MeasuredHeight() + scale.Px(30) + (titled ? titleHeight + scale.Px(6) : 0);
     SizeAndCentre(width, height);
     const RECT client = GetClientRect();
-    const int paneTop = titled ? titleHeight + 16 : 10;
-    ::SetWindowPos(m_pane.Handle(), nullptr, 10, paneTop, client.right - 20, client.bottom - row.cy - paneTop - 20,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const int paneTop = titled ? titleHeight + scale.Px(16) : scale.Px(10);
+    ::SetWindowPos(m_pane.Handle(), nullptr, scale.Px(10), paneTop, client.right - scale.Px(20),
+                   client.bottom - row.cy - paneTop - scale.Px(20), SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceButtons(client.right, client.bottom, row);
+}
+
+void NRMessageBox::ScaleChanged()
+{
+    for (int i = 0; i < m_buttonCount; ++i)
+        m_buttons[i].Remeasure();
+    m_pane.MeasureText();
+    LayOut();
 }
 
 void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
@@ -222,7 +249,7 @@ void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
     const int left = client.left, top = client.top, right = client.right;
     PaintPanelBackground(context, left, top, right, client.bottom);
     const bool active = IsActiveDialog();
-    const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + 6;
+    const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + context.ScaleY().Px(6);
     HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom, context.Colour(active ? 16 : 20),
                        context.Colour(active ? 13 : 21));
     NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(active ? 18 : 12)));
@@ -238,6 +265,8 @@ bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, 
         result = 0;
         return true;
     }
+    if (message == WM_NR_SCALE_CHANGED)
+        ScaleChanged();
     if (message == WM_ERASEBKGND && !m_title.empty()) {
         PaintBackgroundWithTitle(reinterpret_cast<HDC>(wParam));
         result = 1;

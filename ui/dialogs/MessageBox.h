@@ -46,8 +46,10 @@ public:
 protected:
     // Tells button `index` its first key and whether Enter presses it, for screen readers.
     void DescribeButtonKeys(int index);
-    // Creates the buttons and answers the size of their row.
-    SIZE CreateButtons();
+    // Creates the buttons.
+    void CreateButtons();
+    // The size of the buttons' row, as measured.
+    SIZE ButtonRowSize() const;
     void PlaceButtons(int windowWidth, int windowHeight, SIZE row);
 
     int m_type;
@@ -60,6 +62,8 @@ class NRMessageBox : public NRMessageBoxButtons
 {
 public:
     NRMessageBox(HWND owner, const std::string& text, int type);
+    // Out of line, in the file built without the dead-store pass (see CMakeLists.txt).
+    ~NRMessageBox() override;
 
     // A title (rich-text markup, one line) in a band above the message; set before the box runs.
     void SetTitle(const std::string& title) { m_title = title; }
@@ -77,6 +81,10 @@ public:
 
 private:
     void OnCreate();
+    // Sizes the box for its text, title and buttons, centres it and places its parts.
+    void LayOut();
+    // Measures the box's parts again at the screen's new scale and lays it out anew.
+    void ScaleChanged();
     void MeasureTitle();
     // The panel, with the title band over its top when there is a title.
     void PaintBackgroundWithTitle(HDC dc);

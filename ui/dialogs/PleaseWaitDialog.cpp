@@ -7,13 +7,16 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
 constexpr int kMessageColour = 0;
 constexpr int kSecondLineColour = 35;
-constexpr int kLineHeight = 14;
-constexpr int kButtonRoom = 14 + 15;
+
+// A line of the normal font, and the room the Cancel button takes below the bar.
+int LineHeight() { return NRFontSet::Screen().Normal().height; }
+int ButtonRoom() { return LineHeight() + ScreenScale().Px(15); }
 
 SIZE TextExtent(HDC dc, const std::string& text)
 {
@@ -44,6 +47,22 @@ void NRPleaseWaitDialog::SetSecondLine(const std::string& line)
 
 void NRPleaseWaitDialog::OnCreate()
 {
+    m_cancel.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, m_showCancel ? 0 : WS_CHILD | WS_CLIPSIBLINGS);
+    LayOut();
+    SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
+    if (m_thread)
+        ResumeThread(m_thread);
+}
+
+void NRPleaseWaitDialog::ScaleChanged()
+{
+    m_cancel.Remeasure();
+    LayOut();
+}
+
+void NRPleaseWaitDialog::LayOut()
+{
+    const NRScale scale = ScreenScale();
     SIZE wider = {};
     {
         NRWindowDC dc(Handle());
@@ -53,23 +72,21 @@ void NRPleaseWaitDialog::OnCreate()
         const SIZE second = m_showSecondLine ? TextExtent(dc.Get(), m_secondLine) : SIZE{0, 0};
         wider = message.cx >= second.cx ? message : second;
     }
-    int height = wider.cy + 40;
+    int height = wider.cy + scale.Px(40);
     if (m_showSecondLine)
-        height += kLineHeight;
+        height += LineHeight();
     if (m_showCancel)
-        height += kButtonRoom;
-    m_cancel.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, m_showCancel ? 0 : WS_CHILD | WS_CLIPSIBLINGS);
-    SizeAndCentre(wider.cx + 20, height);
-    SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
-    if (m_thread)
-        ResumeThread(m_thread);
+        height += ButtonRoom();
+    SizeAndCentre(wider.cx + scale.Px(20), height);
 }
 
 RECT NRPleaseWaitDialog::BarRect() const
 {
+    const NRScale scale = ScreenScale();
     const RECT client = GetClientRect();
-    const int lift = m_showCancel ? kLineHeight + 10 : 0;
-    return RECT{10, client.bottom - 20 - lift, client.right - 10, client.bottom - 10 - lift};
+    const int margin = scale.Px(10);
+    const int lift = m_showCancel ? LineHeight() + margin : 0;
+    return RECT{margin, client.bottom - scale.Px(20) - lift, client.right - margin, client.bottom - margin - lift};
 }
 
 void NRPleaseWaitDialog::OnTimer()
@@ -107,10 +124,11 @@ void NRPleaseWaitDialog::Paint(HDC dc)
     NRSelection font(dc, context.Fonts().Normal().handle);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, context.Colour(kMessageColour));
-    TextOutA(dc, 10, 10, m_message.c_str(), static_cast<int>(m_message.size()));
+    const int margin = context.ScaleX().Px(10);
+    TextOutA(dc, margin, context.ScaleY().Px(10), m_message.c_str(), static_cast<int>(m_message.size()));
     if (m_showSecondLine) {
         SetTextColor(dc, context.Colour(kSecondLineColour));
-        TextOutA(dc, 10, kButtonRoom, m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
+        TextOutA(dc, margin, ButtonRoom(), m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
     }
     SetBkMode(dc, previousMode);
 
@@ -132,8 +150,9 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
     case WM_SIZE:
         if (m_showCancel) {
             const SIZE size = m_cancel.Size();
-            ::SetWindowPos(m_cancel.Handle(), nullptr, (LOWORD(lParam) - size.cx) / 2, HIWORD(lParam) - 10 - size.cy,
-                           size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(m_cancel.Handle(), nullptr, (LOWORD(lParam) - size.cx) / 2,
+                           HIWORD(lParam) - ScreenScale().Px(10) - size.cy, size.cx, size.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return true;
     case WM_PAINT: {
@@ -154,6 +173,9 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         if (wParam == 0 && NRControl::FromNotification(Handle(), lParam) == &m_cancel)
             m_cancelled = true;
         return true;
+    case WM_NR_SCALE_CHANGED:
+        ScaleChanged();
+        break;
     default:
         break;
     }

@@ -39,6 +39,10 @@ public:
 
 private:
     void OnCreate();
+    // Measures the dialog's parts again at the screen's new scale and lays it out anew.
+    void ScaleChanged();
+    // Sizes the dialog for its lines at the screen's scale and centres it.
+    void LayOut();
     void OnTimer();
     RECT BarRect() const;
     void Paint(HDC dc);

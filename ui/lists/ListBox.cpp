@@ -88,6 +88,16 @@ void NRListBoxBase::AttachContents(NRListBoxContents* contents)
     Repaint();
 }
 
+void NRListBoxBase::Remeasure()
+{
+    if (m_contents)
+        m_contents->MeasureAll();
+    LayOut();
+    if (m_contents && m_contents->Current())
+        ScrollTo(PositionShowingRow(Metrics(), ScrollPosition(), m_contents->IndexOf(m_contents->Current())));
+    Repaint();
+}
+
 void NRListBoxBase::ShowLastItem()
 {
     if (!m_contents)
@@ -121,7 +131,7 @@ void NRListBoxBase::LayOut()
     const NRListMetrics metrics = Metrics();
     const bool scrolls = m_contents && m_contents->Current() && !ListFits(metrics) && metrics.rowHeight > 0;
     if (scrolls) {
-        const int strip = NRScrollBar::kArrowLength;
+        const int strip = ScreenScale().Px(NRScrollBar::kArrowLength);
         const int left = m_style & kScrollBarRight ? client.right - strip : 0;
         ::SetWindowPos(m_scrollBar.Handle(), nullptr, left, 0, strip, m_clientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         const double page = ListPage(metrics);
@@ -162,7 +172,7 @@ void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, 
     HDC dc = context.Dc();
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, left, top, right, bottom);
-    NRGdiObject<HPEN> framePen(CreatePen(PS_SOLID, context.ScaleX(), context.Colour(FrameColourIndex())));
+    NRGdiObject<HPEN> framePen(CreatePen(PS_SOLID, context.ScaleX().Px(1), context.Colour(FrameColourIndex())));
     const auto fillEmpty = [&](int emptyTop) {
         if (emptyTop >= bottom)
             return;

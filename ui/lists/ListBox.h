@@ -60,6 +60,9 @@ public:
     // Items were added at the end: the last becomes current and shows, and only what shows is
     // drawn again. The cost does not grow with the length of the list.
     void ShowLastItem();
+    // Measures every item again and lays the list out anew, keeping the current item in view: after
+    // the screen's scale, and with it the fonts, changed.
+    void Remeasure();
     // Makes the item at `index` current, scrolls it into view, tells the parent and repaints.
     // `modifiers` (MK_CONTROL, MK_SHIFT) decide what happens to the marks.
     void MakeCurrent(int index, WPARAM modifiers = 0);

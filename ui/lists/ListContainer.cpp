@@ -10,6 +10,7 @@
 #include "ui/lists/RichTextListItem.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/Scale.h"
 
 namespace {
 
@@ -37,9 +38,11 @@ bool NRListContainerBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPAR
         m_listBox.AttachContents(&m_contents);
         return true;
     case WM_SIZE:
-        if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0)
-            ::SetWindowPos(m_listBox.Handle(), nullptr, kInset, kInset, LOWORD(lParam) - 2 * kInset,
-                           HIWORD(lParam) - 2 * kInset, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0) {
+            const int inset = ScreenScale().Px(kInset);
+            ::SetWindowPos(m_listBox.Handle(), nullptr, inset, inset, LOWORD(lParam) - 2 * inset,
+                           HIWORD(lParam) - 2 * inset, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         return true;
     case WM_ERASEBKGND:
         EraseBackground(reinterpret_cast<HDC>(wParam));

@@ -41,25 +41,39 @@ NRRichTextListItem::NRRichTextListItem(NRListBoxContents* contents, const std::s
     m_engine.SetTabStops(tabStopCount, tabStops);
     NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
     NRDrawContext context(screen.Get());
-    try {
-        m_engine.Measure(context, m_text);
-    } catch (const NRError&) {
-        ShowAsWritten();
+    MeasureText(context);
+}
+
+void NRRichTextListItem::MeasureText(NRDrawContext& context)
+{
+    m_measuredLineHeight = context.LineHeight();
+    if (!m_asWritten) {
+        try {
+            m_engine.Measure(context, m_text);
+            return;
+        } catch (const NRError&) {
+            m_asWritten = true;
+        }
     }
+    m_engine.Measure(context, EscapeMarkup(m_text));
 }
 
 void NRRichTextListItem::ShowAsWritten()
 {
+    m_asWritten = true;
     NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
     NRDrawContext context(screen.Get());
-    m_engine.Measure(context, EscapeMarkup(m_text));
+    MeasureText(context);
 }
 
 NRBufferSize NRRichTextListItem::MeasureColumn(NRDrawContext& context, int /*column*/)
 {
+    // The screen's fonts were made anew for another scale since the text was measured.
+    if (!context.OwnsFontSet() && context.LineHeight() != m_measuredLineHeight)
+        MeasureText(context);
     const int lineHeight = context.LineHeight();
     const int height = m_engine.MeasuredHeight() ? m_engine.MeasuredHeight() : lineHeight;
-    return NRBufferSize{m_engine.MeasuredWidth() + 8, height + lineHeight / 3};
+    return NRBufferSize{m_engine.MeasuredWidth() + 2 * context.ScaleX().Px(4), height + lineHeight / 3};
 }
 
 void NRRichTextListItem::Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current)
@@ -82,10 +96,11 @@ void NRRichTextListItem::Draw(NRDrawContext& context, int left, int top, int rig
     const RECT row = {left, top, right, bottom + 1};
     FrameRect(context.Dc(), &row, frame.Get());
 
+    const int inset = context.ScaleX().Px(4), above = context.ScaleY().Px(2), below = context.ScaleY().Px(1);
     try {
-        m_engine.Layout(context, left + 4, top + 2, right - 4, bottom - 1);
+        m_engine.Layout(context, left + inset, top + above, right - inset, bottom - below);
     } catch (const NRError&) {
         ShowAsWritten();
-        m_engine.Layout(context, left + 4, top + 2, right - 4, bottom - 1);
+        m_engine.Layout(context, left + inset, top + above, right - inset, bottom - below);
     }
 }

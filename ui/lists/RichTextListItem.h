@@ -29,19 +29,24 @@ protected:
 class NRRichTextListItem : public NRTextListItemBase
 {
 public:
-    // Measured once, against the screen. Markup that cannot be laid out is shown as written.
+    // Measured against the screen, and again when the screen's fonts change with its scale. Markup
+    // that cannot be laid out is shown as written.
     NRRichTextListItem(NRListBoxContents* contents, const std::string& text, int tabStopCount,
                        const std::int32_t* tabStops);
 
-    // Width: the text and 4 pixels each side; height: the text's (a line at least) and a third more.
+    // Width: the text and 4 pixels (scaled) each side; height: the text's (a line at least) and a
+    // third more.
     NRBufferSize MeasureColumn(NRDrawContext& context, int column) override;
     void Draw(NRDrawContext& context, int left, int top, int right, int bottom, bool current) override;
     // The words as drawn, without markup.
     std::string AccessibleText() const override { return m_engine.PlainText(); }
 
 private:
+    void MeasureText(NRDrawContext& context);
     // The text as written, when its markup cannot be laid out.
     void ShowAsWritten();
 
     NRRichText m_engine;
+    int m_measuredLineHeight = 0;
+    bool m_asWritten = false;
 };

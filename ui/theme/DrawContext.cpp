@@ -1,5 +1,7 @@
 #include "ui/theme/DrawContext.h"
 
+#include <algorithm>
+
 #include "platform/Registry.h"
 #include "ui/theme/Palette.h"
 
@@ -24,9 +26,9 @@ NRDeviceCaps QueryDeviceCaps(HDC dc)
 
 }  // namespace
 
-NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps)
+NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps, NRScale screenScale)
 {
-    const NRDeviceScaling screen = {NRFontSet::kScreenBaseHeight, 1, 1, false};
+    const NRDeviceScaling screen = {screenScale.Px(NRFontSet::kScreenBaseHeight), screenScale, screenScale, false};
     if (caps.horzRes == caps.screenWidth && caps.vertRes == caps.screenHeight)
         return screen;
     if (caps.logPixelsX <= 0 || caps.logPixelsY <= 0)
@@ -40,19 +42,16 @@ NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps)
 
     NRDeviceScaling scaling;
     scaling.baseFontHeight = GrownWithPage(caps.logPixelsY * NRFontSet::kScreenBaseHeight / 144, heightMm, heightLimit);
-    scaling.scaleX = GrownWithPage(caps.logPixelsX / 108, widthMm, widthLimit);
-    scaling.scaleY = GrownWithPage(caps.logPixelsY / 108, heightMm, heightLimit);
-    if (scaling.scaleX < 1)
-        scaling.scaleX = 1;
-    if (scaling.scaleY < 1)
-        scaling.scaleY = 1;
-    scaling.ownFontSet = scaling.baseFontHeight != NRFontSet::kScreenBaseHeight && scaling.baseFontHeight > 0;
+    scaling.scaleX = NRScale::Factor(std::max(1, GrownWithPage(caps.logPixelsX / 108, widthMm, widthLimit)));
+    scaling.scaleY = NRScale::Factor(std::max(1, GrownWithPage(caps.logPixelsY / 108, heightMm, heightLimit)));
+    // The screen's set serves a printer only when it has the printer's heights.
+    scaling.ownFontSet = scaling.baseFontHeight != screen.baseFontHeight && scaling.baseFontHeight > 0;
     return scaling;
 }
 
 NRDrawContext::NRDrawContext(HDC dc) : m_dc(dc)
 {
-    const NRDeviceScaling scaling = ComputeDeviceScaling(QueryDeviceCaps(dc));
+    const NRDeviceScaling scaling = ComputeDeviceScaling(QueryDeviceCaps(dc), ScreenScale());
     m_scaleX = scaling.scaleX;
     m_scaleY = scaling.scaleY;
     if (scaling.ownFontSet)

@@ -1,12 +1,14 @@
 #pragma once
-// What every paint routine receives: a device context with the font set and palette to draw with.
-// On the screen that is the global font set, the palette of the GUI settings and no scaling. Other
-// devices (printers) get fonts and scales of their own, worked out from their capabilities.
+// What every paint routine receives: a device context with the font set, palette and scale to draw
+// with. On the screen that is the global font set, the palette of the GUI settings and the program's
+// screen scale. Other devices (printers) get fonts and scales of their own, worked out from their
+// capabilities.
 #include <windows.h>
 
 #include <memory>
 
 #include "ui/theme/FontSet.h"
+#include "ui/theme/Scale.h"
 
 // The capabilities of a device that decide how the toolkit scales onto it.
 struct NRDeviceCaps
@@ -19,17 +21,18 @@ struct NRDeviceCaps
 
 struct NRDeviceScaling
 {
-    int baseFontHeight;  // the font set's base height; the screen's is 14
-    int scaleX;          // at least 1
-    int scaleY;          // at least 1
-    bool ownFontSet;     // the device needs a font set of its own (base height other than 14)
+    int baseFontHeight;  // the font set's base height: 14 scaled on the screen
+    NRScale scaleX;
+    NRScale scaleY;
+    bool ownFontSet;  // the device needs a font set of its own (a printer whose base height is not 14)
 };
 
-// The screen (its resolution is the screen's) draws unscaled. A printer's base height is
-// LOGPIXELSY x 14 / 144 and its scales LOGPIXELS / 108, each grown with the page: in landscape by a
-// page height above 210 mm (the width above 297 mm), in portrait by a height above 297 mm (the width
-// above 210 mm). A device that reports no resolution draws as the screen does.
-NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps);
+// The screen (its resolution is the screen's) draws in `screen`, the program's screen scale, with the
+// screen's font set. A printer's base height is LOGPIXELSY x 14 / 144 and its scales whole multiples
+// LOGPIXELS / 108 (at least 1), each grown with the page: in landscape by a page height above 210 mm
+// (the width above 297 mm), in portrait by a height above 297 mm (the width above 210 mm). A device
+// that reports no resolution draws as the screen does.
+NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps, NRScale screen);
 
 class NRDrawContext
 {
@@ -42,8 +45,8 @@ public:
     HDC Dc() const { return m_dc; }
     const NRFontSet& Fonts() const { return m_ownFontSet ? *m_ownFontSet : NRFontSet::Screen(); }
     bool OwnsFontSet() const { return m_ownFontSet != nullptr; }
-    int ScaleX() const { return m_scaleX; }
-    int ScaleY() const { return m_scaleY; }
+    const NRScale& ScaleX() const { return m_scaleX; }
+    const NRScale& ScaleY() const { return m_scaleY; }
     // The line height of text: the normal font's height.
     int LineHeight() const { return Fonts().Normal().height; }
 
@@ -54,6 +57,6 @@ public:
 private:
     HDC m_dc;
     std::unique_ptr<NRFontSet> m_ownFontSet;
-    int m_scaleX = 1;
-    int m_scaleY = 1;
+    NRScale m_scaleX;
+    NRScale m_scaleY;
 };

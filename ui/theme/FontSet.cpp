@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "ui/theme/Scale.h"
+
 namespace {
 
 HFONT CreateTahoma(int height, int escapement, bool underline = false)
@@ -48,8 +50,11 @@ HFONT NRFontSet::CreateUnderlinedNormal() const { return CreateTahoma(m_normal.h
 
 const NRFontSet& NRFontSet::Screen()
 {
-    if (!g_screenSet)
-        g_screenSet = std::make_unique<NRFontSet>(kScreenBaseHeight);
+    const int base = ScreenScale().Px(kScreenBaseHeight);
+    if (!g_screenSet || g_screenSet->Normal().height != base) {
+        g_screenSet.reset();
+        g_screenSet = std::make_unique<NRFontSet>(base);
+    }
     return *g_screenSet;
 }
 

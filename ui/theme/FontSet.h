@@ -32,7 +32,8 @@ public:
     // The normal font, underlined: for accelerator characters. The caller deletes it.
     HFONT CreateUnderlinedNormal() const;
 
-    // The screen's set, made on first use. ReleaseScreenSet deletes it (start-up does, at the end).
+    // The screen's set for the program's screen scale (base 14 scaled), made on first use and made
+    // anew after the scale changed. ReleaseScreenSet deletes it (start-up does, at the end).
     static const NRFontSet& Screen();
     static void ReleaseScreenSet();
 

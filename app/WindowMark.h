@@ -1,0 +1,16 @@
+#pragma once
+// The application mark in the window's caption, drawn at any scale: a rounded blue badge with three
+// linked network nodes (the ethernet drivers) on magenta, which the caption treats as transparent. At
+// 96 DPI it is the 16 x 16 pixels of the window's bitmap; larger, it is drawn afresh, never stretched.
+#include <windows.h>
+
+#include "ui/theme/Scale.h"
+
+constexpr COLORREF kWindowMarkTransparent = RGB(255, 0, 255);
+
+// The side of the square mark: 16 pixels, scaled.
+int WindowMarkSide(const NRScale& scale);
+
+// A bitmap compatible with `dc` holding the mark at `scale`; null when it cannot be made. The caller
+// deletes it.
+HBITMAP CreateWindowMark(HDC dc, const NRScale& scale);
