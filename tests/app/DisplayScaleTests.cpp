@@ -332,30 +332,36 @@ TEST_F(DisplayScale, MovedToAScreenOfAnotherDpiItTakesTheSuggestedRectAndLeavesN
     window.ApplyScale(NRScale{96});
     const int gdiObjects = GdiObjectCount();
 
-    RECT suggested = {100, 50, 100 + 960, 50 + 720};
-    window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(144, ScreenScale().dpi);
-    const RECT moved = window.GetWindowRect();
-    EXPECT_EQ((std::vector<LONG>{100, 50, 1060, 770}),
-              (std::vector<LONG>{moved.left, moved.top, moved.right, moved.bottom}));
-    EXPECT_EQ(21, NRFontSet::Screen().Normal().height);
-    const RECT pane = ChildRect(window.Handle(), window.ProgressPane().Handle());
-    EXPECT_EQ(8, pane.left);
-    EXPECT_EQ(45, pane.top);
-    EXPECT_EQ(22, window.CloseButton().Size().cx);
+    // As on a 150 % screen; Windows (Wine here) gives the window 96 DPI, so a message with 96 is its
+    // own, and one with another DPI could only have been posted by some program.
+    window.ApplyScale(NRScale{144});
+    RECT suggested = {100, 50, 100 + 640, 50 + 480};
+    window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(96, ScreenScale().dpi);
+    const auto edges = [](const RECT& r) { return std::vector<LONG>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ((std::vector<LONG>{100, 50, 740, 530}), edges(window.GetWindowRect())) << "the suggested rectangle";
+    EXPECT_EQ(14, NRFontSet::Screen().Normal().height);
+    EXPECT_EQ((std::vector<LONG>{5, 30, 635, 475}), edges(ChildRect(window.Handle(), window.ProgressPane().Handle())));
+    EXPECT_EQ(14, window.CloseButton().Size().cx);
 
-    // A rectangle that is not the window at the new scale, or an address that cannot be read, is not
-    // taken: the window keeps its centre.
+    // Not the window's own DPI: the scale follows, but the rectangle is not read; the window keeps
+    // its centre.
+    RECT bait = {0, 0, 960, 720};
+    window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&bait));
+    EXPECT_EQ((std::vector<LONG>{-60, -70, 900, 650}), edges(window.GetWindowRect()));
+    // Its own DPI, but a rectangle that is not the window at that scale, or an address that cannot
+    // be read: the centre again.
     RECT tiny = {0, 0, 10, 10};
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&tiny));
-    RECT back = window.GetWindowRect();
-    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}),
-              (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
+    EXPECT_EQ((std::vector<LONG>{100, 50, 740, 530}), edges(window.GetWindowRect()));
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(144, 144), 0x10);
+    window.ApplyScale(NRScale{144});
     window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), 0x10);
-    back = window.GetWindowRect();
-    EXPECT_EQ((std::vector<LONG>{260, 170, 900, 650}),
-              (std::vector<LONG>{back.left, back.top, back.right, back.bottom}));
+    EXPECT_EQ((std::vector<LONG>{100, 50, 740, 530}), edges(window.GetWindowRect()));
+    // The DPI it has already: nothing happens, whatever the rectangle.
+    RECT elsewhere = {300, 300, 940, 780};
+    window.SendMessage(WM_NR_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&elsewhere));
+    EXPECT_EQ((std::vector<LONG>{100, 50, 740, 530}), edges(window.GetWindowRect()));
     EXPECT_EQ(96, ScreenScale().dpi);
     EXPECT_EQ(gdiObjects, GdiObjectCount());
 }

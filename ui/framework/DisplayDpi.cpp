@@ -60,8 +60,12 @@ int WindowDpi(HWND window)
     return SystemDpi();
 }
 
-bool ReadSuggestedWindowRect(LPARAM lParam, SIZE expected, RECT& rect)
+bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect)
 {
+    const auto getDpiForWindow =
+        reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(User32Function("GetDpiForWindow")));
+    if (!getDpiForWindow || getDpiForWindow(window) != HIWORD(wParam))
+        return false;
     // Windows sends the message from this thread (while it moves the window); a post or a send from
     // elsewhere carries an address that is not ours to trust.
     if (InSendMessage() || !lParam)

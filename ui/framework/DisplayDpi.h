@@ -18,7 +18,9 @@ int SystemDpi();
 // The DPI of the screen `window` is on; the system DPI where Windows cannot tell.
 int WindowDpi(HWND window);
 
-// The rectangle of a WM_DPICHANGED that Windows sent this thread: false when the message came from
-// another thread or process, when its address cannot be read, or when the rectangle is not
-// `expected` in size (within 2 pixels) and on a screen.
-bool ReadSuggestedWindowRect(LPARAM lParam, SIZE expected, RECT& rect);
+// The rectangle of a WM_DPICHANGED that Windows sent `window`: false unless its DPI is the one
+// Windows now gives the window (any program can post the message, with numbers of its choosing; the
+// caller takes only a DPI it has not applied yet, so a post cannot pass both), when the message came
+// from another thread, when its address cannot be read, or when the rectangle is not `expected` in
+// size (within 2 pixels) and on a screen. Where Windows cannot tell a window's DPI, always false.
+bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect);
