@@ -165,18 +165,26 @@ TEST(AccessiblePleaseWait, IsAProgressBarNamedByItsMessage)
     NRPleaseWaitDialog dialog(nullptr, "Installing V2 Ethernet Drivers", work);
     std::string role, name;
     int value = -1;
+    WinEventRecorder events;
+    events.Follow(GetCurrentProcessId());
+    const DWORD start = GetTickCount();
     {
         Reader reader([&](HWND window) {
             const Accessible bar = Accessible::OfWindow(window);
             role = bar.RoleText();
             name = bar.Name();
             value = std::stoi("0" + bar.Value());
+            Sleep(300);  // the bar moves thirty times meanwhile
             SetEvent(work);
         });
         dialog.RunModal();
     }
+    const DWORD shown = GetTickCount() - start;
     CloseHandle(work);
     EXPECT_EQ("progress bar", role);
     EXPECT_EQ("Installing V2 Ethernet Drivers", name);
     EXPECT_TRUE(value >= 0 && value <= 100) << value;
+    const int valueChanges = events.Count(EVENT_OBJECT_VALUECHANGE);
+    EXPECT_GE(valueChanges, 1) << "a reader hears that the bar moves";
+    EXPECT_LE(valueChanges, static_cast<int>(shown / 1000) + 1) << "once a second at most, in " << shown << " ms";
 }
