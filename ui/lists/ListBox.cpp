@@ -72,7 +72,7 @@ void NRListBoxBase::Repaint() { InvalidateWhole(); }
 void NRListBoxBase::AttachContents(NRListBoxContents* contents)
 {
     m_contents = contents;
-    m_anchor = nullptr;
+    m_marks.Clear(nullptr);
     if (m_contents) {
         m_contents->SetOwner(Handle());
         m_contents->MeasureAll();
@@ -83,7 +83,7 @@ void NRListBoxBase::AttachContents(NRListBoxContents* contents)
     }
     LayOut();
     RestartFlashing();
-    ClearMarks();
+    m_marks.Clear(m_contents);
     NotifyChanged();
     Repaint();
 }
@@ -107,7 +107,7 @@ void NRListBoxBase::ShowLastItem()
     LayOut();
     ScrollTo(PositionShowingRow(Metrics(), ScrollPosition(), m_contents->Count() - 1));
     RestartFlashing();
-    ClearMarks();
+    m_marks.Clear(m_contents);
     NotifyChanged();
     Repaint();
 }
@@ -117,7 +117,8 @@ void NRListBoxBase::MakeCurrent(int index, WPARAM modifiers)
     if (!m_contents || !m_contents->At(index))
         return;
     m_contents->SetCurrent(m_contents->At(index));
-    AfterCurrentChanged(modifiers);
+    if (m_style & kMultiMark)
+        m_marks.AfterCurrentChanged(*m_contents, modifiers);
     ScrollTo(PositionShowingRow(Metrics(), ScrollPosition(), index));
     NotifyChanged();
     Repaint();
@@ -259,57 +260,10 @@ void NRListBoxBase::ActivateCurrent()
     ::PostMessageA(Handle(), WM_NR_LIST_REDRAW, 0, 0);
 }
 
-void NRListBoxBase::AfterCurrentChanged(WPARAM modifiers)
-{
-    if (!(m_style & kMultiMark))
-        return;
-    if (modifiers & MK_CONTROL)
-        return;
-    if (modifiers & MK_SHIFT) {
-        if (!m_anchor)
-            m_anchor = m_contents->PreviousCurrent();
-        MarkRange();
-        return;
-    }
-    ClearMarks();
-}
-
-void NRListBoxBase::MarkRange()
-{
-    const int anchor = m_contents->IndexOf(m_anchor);
-    const int current = m_contents->CurrentIndex();
-    if (anchor < 0 || current < 0)
-        return;
-    const int from = std::min(anchor, current), to = std::max(anchor, current);
-    for (int index = 0; index < m_contents->Count(); ++index) {
-        NRListBoxItem* item = m_contents->At(index);
-        if (index >= from && index <= to)
-            item->Set(NRListBoxItem::kShiftMarked);
-        else
-            item->Clear(NRListBoxItem::kShiftMarked);
-    }
-}
-
-void NRListBoxBase::ClearMarks()
-{
-    m_anchor = nullptr;
-    if (!m_contents || m_contents->MarkedCount() == 0)
-        return;
-    for (int index = 0; index < m_contents->Count(); ++index)
-        m_contents->At(index)->Clear(NRListBoxItem::kMarks);
-}
-
 void NRListBoxBase::RestartFlashing()
 {
-    if ((m_style & kNoFlashing) || !m_contents || m_contents->FlashingCount() == 0)
-        return;
-    for (int index = 0; index < m_contents->Count(); ++index) {
-        const NRListBoxItem* item = m_contents->At(index);
-        if (item->Has(NRListBoxItem::kFlashes) && !item->Has(NRListBoxItem::kFlashPhase)) {
-            SetTimer(Handle(), kFlashOnTimerId, kFlashOnDelayMs, nullptr);
-            return;
-        }
-    }
+    if (!(m_style & kNoFlashing) && m_contents && m_contents->FlashWaiting())
+        SetTimer(Handle(), kFlashOnTimerId, kFlashOnDelayMs, nullptr);
 }
 
 void NRListBoxBase::OnFlashTimer(bool on)
@@ -317,17 +271,7 @@ void NRListBoxBase::OnFlashTimer(bool on)
     KillTimer(Handle(), on ? kFlashOnTimerId : kFlashOffTimerId);
     if (!m_contents)
         return;
-    bool anyFlashes = false;
-    for (int index = 0; index < m_contents->Count(); ++index) {
-        NRListBoxItem* item = m_contents->At(index);
-        if (!item->Has(NRListBoxItem::kFlashes))
-            continue;
-        anyFlashes = true;
-        if (on)
-            item->Set(NRListBoxItem::kFlashPhase);
-        else
-            item->Clear(NRListBoxItem::kFlashPhase);
-    }
+    const bool anyFlashes = m_contents->SetFlashPhase(on);
     if (on && anyFlashes)
         SetTimer(Handle(), kFlashOffTimerId, kFlashOffDelayMs, nullptr);
     else if (!on)
@@ -407,15 +351,7 @@ void NRListBoxBase::OnLeftButtonDown(WPARAM keys, LPARAM lParam)
         return;
     MakeCurrent(row, keys);
     if ((m_style & kMultiMark) && (keys & MK_CONTROL)) {
-        NRListBoxItem* current = m_contents->Current();
-        if (current->Has(NRListBoxItem::kMarks)) {
-            current->Clear(NRListBoxItem::kMarks);
-        } else {
-            current->Set(NRListBoxItem::kCtrlMarked);
-            m_anchor = current;
-        }
-        if (m_contents->MarkedCount() == 0 && !m_contents->Current())
-            m_anchor = nullptr;
+        m_marks.ToggleCurrent(*m_contents);
         Repaint();
     }
     Notify(WM_NR_CLICKED);

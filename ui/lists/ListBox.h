@@ -9,6 +9,7 @@
 #include "ui/controls/ScrollBar.h"
 #include "ui/lists/ListBoxAccessible.h"
 #include "ui/lists/ListLayout.h"
+#include "ui/lists/ListMarks.h"
 
 class NRListBoxContents;
 class NRListBoxItem;
@@ -70,7 +71,7 @@ public:
     NRScrollBar& ScrollBar() { return m_scrollBar; }
     double ScrollPosition() const;
     NRListMetrics Metrics() const;
-    NRListBoxItem* Anchor() const { return m_anchor; }
+    NRListBoxItem* Anchor() const { return m_marks.Anchor(); }
     // Where the row at `index` is drawn, in client coordinates (it may lie outside the client area).
     RECT RowRect(int index) const;
 
@@ -97,11 +98,6 @@ private:
     void Repaint();
     void NotifyChanged() const;
     void ActivateCurrent();
-    // What follows a change of the current item for the marks: Ctrl keeps them, Shift marks the range
-    // from the anchor, anything else clears them.
-    void AfterCurrentChanged(WPARAM modifiers);
-    void MarkRange();
-    void ClearMarks();
     void RestartFlashing();
     void OnFlashTimer(bool on);
     int RowAtPoint(LPARAM lParam) const;
@@ -117,7 +113,7 @@ private:
     NRListBoxContents* m_contents = nullptr;
     NRScrollBar m_scrollBar;
     bool m_keepCurrent = false;
-    NRListBoxItem* m_anchor = nullptr;
+    NRListMarks m_marks;
     int m_wheelLines = 1;
     int m_rowsLeft = 0;
     int m_rowsRight = 0;

@@ -213,3 +213,31 @@ void NRListBoxContents::ItemFlagsChanged(unsigned before, unsigned after)
     m_markedCount += ((after & NRListBoxItem::kMarks) != 0) - ((before & NRListBoxItem::kMarks) != 0);
     m_flashingCount += ((after & NRListBoxItem::kFlashes) != 0) - ((before & NRListBoxItem::kFlashes) != 0);
 }
+
+bool NRListBoxContents::FlashWaiting() const
+{
+    if (m_flashingCount == 0)
+        return false;
+    for (int index = 0; index < Count(); ++index) {
+        const NRListBoxItem* item = At(index);
+        if (item->Has(NRListBoxItem::kFlashes) && !item->Has(NRListBoxItem::kFlashPhase))
+            return true;
+    }
+    return false;
+}
+
+bool NRListBoxContents::SetFlashPhase(bool on)
+{
+    bool anyFlashes = false;
+    for (int index = 0; index < Count(); ++index) {
+        NRListBoxItem* item = At(index);
+        if (!item->Has(NRListBoxItem::kFlashes))
+            continue;
+        anyFlashes = true;
+        if (on)
+            item->Set(NRListBoxItem::kFlashPhase);
+        else
+            item->Clear(NRListBoxItem::kFlashPhase);
+    }
+    return anyFlashes;
+}

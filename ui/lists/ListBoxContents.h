@@ -65,6 +65,10 @@ public:
 
     int MarkedCount() const { return m_markedCount; }
     int FlashingCount() const { return m_flashingCount; }
+    // Whether a flashing item waits for its flash to come on.
+    bool FlashWaiting() const;
+    // Turns the flash of every flashing item on or off; false when none flashes.
+    bool SetFlashPhase(bool on);
 
 private:
     friend class NRListBoxItem;
