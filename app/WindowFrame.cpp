@@ -27,7 +27,7 @@ void FrameWith(const NRDrawContext& context, const RECT& rect, COLORREF colour)
 {
     NRBrushHandle brush(::CreateSolidBrush(colour));
     if (brush)
-        ::FrameRect(context.Dc(), &rect, brush.Get());
+        FrameScaled(context, rect, brush.Get());
 }
 
 void DrawMark(HDC dc, HBITMAP mark, int x, int y)

@@ -11,6 +11,7 @@
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
+#include "ui/theme/Scale.h"
 
 using namespace testing_support;
 
@@ -167,6 +168,39 @@ TEST(Scale, MultipliesByDpiOver96WithHalvesRoundedAwayFromZero)
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, NRScale{c.dpi}.Px(c.pixels)) << c.dpi << " dpi, " << c.pixels << " px";
     EXPECT_EQ(3 * 96, NRScale::Factor(3).dpi);
+}
+
+TEST(FrameScaled, IsFrameRectAt96DpiAndOneScaledPixelThickAbove)
+{
+    const RECT rect = {2, 3, 30, 20};
+    DibCanvas reference(32, 24, RGB(0, 0, 0));
+    NRBrushHandle white(CreateSolidBrush(RGB(255, 255, 255)));
+    FrameRect(reference.Dc(), &rect, white.Get());
+    const struct
+    {
+        int dpi;
+        int thickness;
+    } cases[] = {{96, 1}, {120, 1}, {144, 2}, {192, 2}, {288, 3}};
+    for (const auto& c : cases) {
+        SetScreenScale(NRScale{c.dpi});
+        DibCanvas canvas(32, 24, RGB(0, 0, 0));
+        {
+            NRDrawContext context(canvas.Dc());
+            FrameScaled(context, rect, white.Get());
+        }
+        SetScreenScale(NRScale());
+        const RECT inside = {rect.left + c.thickness, rect.top + c.thickness, rect.right - c.thickness,
+                             rect.bottom - c.thickness};
+        const int area = (rect.right - rect.left) * (rect.bottom - rect.top);
+        const int insideArea = (inside.right - inside.left) * (inside.bottom - inside.top);
+        EXPECT_EQ(area - insideArea, canvas.CountColour(RGB(255, 255, 255), RECT{0, 0, 32, 24})) << c.dpi;
+        EXPECT_EQ(0, canvas.CountColour(RGB(255, 255, 255), inside)) << c.dpi;
+        if (c.dpi == 96) {
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 32; ++x)
+                    ASSERT_EQ(reference.Pixel(x, y), canvas.Pixel(x, y)) << x << "," << y;
+        }
+    }
 }
 
 TEST(Gradients, RunFromTheFirstColourToTheSecond)

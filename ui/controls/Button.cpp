@@ -225,7 +225,7 @@ void NRButton::Paint(NRDrawContext& context)
                                                         context.LightPalette(), g_guiSettings.colorBlind != 0);
     VerticalGradient(context, client.left, client.top, client.right, client.bottom, colours.top, colours.bottom);
     NRBrushHandle frame(CreateSolidBrush(colours.frame));
-    FrameRect(dc, &client, frame.Get());
+    FrameScaled(context, client, frame.Get());
 
     if (m_bitmapId) {
         NRBitmapHandle bitmap(m_glyph != NRCaptionGlyph::None

@@ -249,7 +249,7 @@ void NRPopupDialog::PaintPanelBackground(NRDrawContext& context, int left, int t
     VerticalGradient(context, left, third, right, bottom, light, dark);
     NRBrushHandle frame(CreateSolidBrush(context.Colour(active ? 18 : 12)));
     const RECT all = {left, top, right, bottom};
-    FrameRect(context.Dc(), &all, frame.Get());
+    FrameScaled(context, all, frame.Get());
     if (!m_resizable)
         return;
     const NRScale& scale = context.ScaleX();

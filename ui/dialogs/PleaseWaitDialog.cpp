@@ -137,7 +137,7 @@ void NRPleaseWaitDialog::Paint(HDC dc)
     HorizontalGradient(context, bar.left, bar.top, marker, bar.bottom, context.Colour(5), context.Colour(2));
     HorizontalGradient(context, marker, bar.top, bar.right, bar.bottom, context.Colour(2), context.Colour(5));
     NRBrushHandle frame(CreateSolidBrush(context.Colour(2)));
-    FrameRect(dc, &bar, frame.Get());
+    FrameScaled(context, bar, frame.Get());
 }
 
 bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

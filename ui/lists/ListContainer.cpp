@@ -10,6 +10,7 @@
 #include "ui/lists/RichTextListItem.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/Painting.h"
 #include "ui/theme/Scale.h"
 
 namespace {
@@ -69,7 +70,7 @@ void NRListContainerBase::EraseBackground(HDC dc)
     const NRAppState* state = NRAppState::Current();
     const bool active = !state || (state->ApplicationActive() && state->OpenDialogs().empty());
     NRBrushHandle frame(CreateSolidBrush(context.Colour(active ? kActiveFrame : kInactiveFrame)));
-    FrameRect(dc, &client, frame.Get());
+    FrameScaled(context, client, frame.Get());
 }
 
 constexpr std::int32_t NRListContainer::kColumnWidths[1];

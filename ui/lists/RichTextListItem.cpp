@@ -94,7 +94,7 @@ void NRRichTextListItem::Draw(NRDrawContext& context, int left, int top, int rig
     VerticalGradient(context, left, top, right, bottom + 1, topColour, bottomColour);
     NRBrushHandle frame(CreateSolidBrush(context.Colour(colours.frame)));
     const RECT row = {left, top, right, bottom + 1};
-    FrameRect(context.Dc(), &row, frame.Get());
+    FrameScaled(context, row, frame.Get());
 
     const int inset = context.ScaleX().Px(4), above = context.ScaleY().Px(2), below = context.ScaleY().Px(1);
     try {

@@ -1,5 +1,6 @@
 #include "ui/theme/Painting.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -73,6 +74,24 @@ bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source
     const auto transparentBlt = ImagingFunctions::Get().transparentBlt;
     return transparentBlt && transparentBlt(target, x, y, width, height, source, sourceX, sourceY, sourceWidth,
                                             sourceHeight, transparent);
+}
+
+void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush)
+{
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0 || !brush)
+        return;
+    // No thicker than half the rectangle, so the bands never cross.
+    const int x = std::max(1, std::min(context.ScaleX().Px(1), (width + 1) / 2));
+    const int y = std::max(1, std::min(context.ScaleY().Px(1), (height + 1) / 2));
+    const RECT bands[] = {
+        {rect.left, rect.top, rect.right, rect.top + y},
+        {rect.left, rect.bottom - y, rect.right, rect.bottom},
+        {rect.left, rect.top + y, rect.left + x, rect.bottom - y},
+        {rect.right - x, rect.top + y, rect.right, rect.bottom - y},
+    };
+    for (const RECT& band : bands)
+        ::FillRect(context.Dc(), &band, brush);
 }
 
 void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,

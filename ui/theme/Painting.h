@@ -17,6 +17,10 @@ void VerticalGradient(const NRDrawContext& context, int left, int top, int right
 void HorizontalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF leftColour,
                         COLORREF rightColour);
 
+// A frame one toolkit pixel wide just inside `rect`, as thick as the context's scale makes that pixel
+// (at 96 DPI exactly FrameRect's). Nothing for an empty rectangle.
+void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush);
+
 // Draws `text` from (x, y) with the current-position alignment, moved left by its width when the
 // device's alignment is right-aligned. The first occurrence of `accelerator` (as given, otherwise in
 // lower case) is drawn underlined in `acceleratorColour`; an accelerator of 0 or ' ' means none.
