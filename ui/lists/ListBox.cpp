@@ -72,7 +72,6 @@ void NRListBoxBase::Repaint() { InvalidateWhole(); }
 void NRListBoxBase::AttachContents(NRListBoxContents* contents)
 {
     m_contents = contents;
-    m_marks.Clear(nullptr);
     if (m_contents) {
         m_contents->SetOwner(Handle());
         m_contents->MeasureAll();
