@@ -166,7 +166,7 @@ bool RanElevatedInstance(const StartupSystem& system, bool testMode, int showCom
 }  // namespace
 
 const StartupSystem kThisSystem = {IsWow64,          DetectThisSystem, "kernel32.dll", VerifyOwnSignature,
-                                   QueryProcessElevation, RunElevatedAndWait};
+                                   QueryProcessElevation, RunElevatedAndWait, QueryNativeMachine};
 
 bool IsVersionQuery(const char* commandLine) { return commandLine && std::strcmp(commandLine, "/version") == 0; }
 
@@ -192,7 +192,8 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
         ShowStartupError("Your Windows OS version is too old for this installer");
         return 1;
     }
-    g_osName += g_isWow64 ? " x64" : " x32";
+    g_nativeMachine = system.nativeMachine();
+    g_osName += WordSizeSuffix(g_isWow64 != 0, g_nativeMachine);
 
     if (g_isWow64 && !resources.LookUpWow64Redirection(system.redirectionModule)) {
         ShowStartupError("kernel32.dll - Wow64DisableWow64FsRedirection not found");

@@ -2,6 +2,7 @@
 // The installer's entry: version query, system checks, main window and message loop.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Elevation.h"
@@ -25,6 +26,7 @@ struct StartupSystem
     bool (*verifyOwnSignature)(std::string& reason);
     ProcessElevation (*processElevation)() = QueryProcessElevation;
     ElevatedRun (*runElevated)(const std::wstring& program, int showCommand, DWORD& exitCode) = RunElevatedAndWait;
+    std::uint16_t (*nativeMachine)() = QueryNativeMachine;
 };
 extern const StartupSystem kThisSystem;
 

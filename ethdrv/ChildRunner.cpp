@@ -1,10 +1,12 @@
 #include "ethdrv/ChildRunner.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "ethdrv/InstallHost.h"
 #include "ethdrv/OutputLines.h"
 #include "platform/Lookups.h"
+#include "platform/RedirectionMark.h"
 
 namespace {
 
@@ -46,23 +48,98 @@ void EndLateChild(const std::string& commandLine, HANDLE process, InstallHost& h
         TerminateProcess(server.Get(), 1);
 }
 
+// Vista's extended start-up record and handle-list attribute; the headers show them to Vista builds
+// only, and this one runs on XP too.
+constexpr DWORD_PTR kProcThreadAttributeHandleList = 0x00020002;
+struct StartupInfoEx
+{
+    STARTUPINFOA StartupInfo;
+    LPPROC_THREAD_ATTRIBUTE_LIST lpAttributeList;
+};
+
+// The handles a child may inherit, where Windows can say so (Vista and later): without the list
+// it inherits every inheritable handle of the process, whoever made it.
+class InheritedHandleList
+{
+public:
+    explicit InheritedHandleList(std::initializer_list<HANDLE> handles) : m_handles(handles)
+    {
+        HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+        const auto initialize = Find<InitializeFn>(kernel32, "InitializeProcThreadAttributeList");
+        const auto update = Find<UpdateFn>(kernel32, "UpdateProcThreadAttribute");
+        m_delete = Find<DeleteFn>(kernel32, "DeleteProcThreadAttributeList");
+        if (!initialize || !update || !m_delete)
+            return;
+        SIZE_T size = 0;
+        initialize(nullptr, 1, 0, &size);
+        if (size == 0)
+            return;
+        m_storage.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_storage.data());
+        if (!initialize(list, 1, 0, &size))
+            return;
+        m_list = list;
+        if (!update(m_list, 0, kProcThreadAttributeHandleList, m_handles.data(), m_handles.size() * sizeof(HANDLE),
+                    nullptr, nullptr)) {
+            m_delete(m_list);
+            m_list = nullptr;
+        }
+    }
+    ~InheritedHandleList()
+    {
+        if (m_list)
+            m_delete(m_list);
+    }
+    InheritedHandleList(const InheritedHandleList&) = delete;
+    InheritedHandleList& operator=(const InheritedHandleList&) = delete;
+
+    // Null where Windows has no such list.
+    LPPROC_THREAD_ATTRIBUTE_LIST Attributes() const { return m_list; }
+
+private:
+    typedef BOOL(WINAPI* InitializeFn)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T);
+    typedef BOOL(WINAPI* UpdateFn)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID, SIZE_T, PVOID, PSIZE_T);
+    typedef void(WINAPI* DeleteFn)(LPPROC_THREAD_ATTRIBUTE_LIST);
+    template <typename Function>
+    static Function Find(HMODULE module, const char* name)
+    {
+        return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    }
+
+    std::vector<HANDLE> m_handles;
+    std::vector<unsigned char> m_storage;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+    DeleteFn m_delete = nullptr;
+};
+
 }  // namespace
 
 bool LaunchRedirectedChild(const std::string& commandLine, HANDLE output, HANDLE input, HANDLE error,
                            NRHandle& process)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = error;
+    if (ViolatesRedirectionOff("CreateProcess"))
+        return false;
+    StartupInfoEx startup = {};
+    startup.StartupInfo.cb = sizeof(startup.StartupInfo);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = error;
+    // No console window at all: a hidden new console can be handed to the default terminal on
+    // Windows 11, which shows one.
+    DWORD flags = CREATE_NO_WINDOW;
+    InheritedHandleList inherited({input, output, error});
+    if (inherited.Attributes()) {
+        startup.StartupInfo.cb = sizeof(startup);
+        startup.lpAttributeList = inherited.Attributes();
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
     // CreateProcessA may write into the command line it is given.
     std::string writable = commandLine;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                        &startup.StartupInfo, &info))
         return false;
     CloseHandle(info.hThread);
     process.Reset(info.hProcess);

@@ -21,7 +21,8 @@ constexpr DWORD kChildTimeoutMs = 4000;
 bool RunRedirectedChild(std::vector<std::string>& lines, const std::string& commandLine, InstallHost& host,
                         DWORD timeoutMs = kChildTimeoutMs);
 
-// Starts the child with the three handles as its standard handles, in a console of its own, hidden.
+// Starts the child with the three handles as its standard handles, without a console window, and
+// lets it inherit those three alone where Windows can limit inheritance.
 bool LaunchRedirectedChild(const std::string& commandLine, HANDLE output, HANDLE input, HANDLE error,
                            NRHandle& process);
 

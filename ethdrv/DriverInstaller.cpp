@@ -1,7 +1,6 @@
 #include "ethdrv/DriverInstaller.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <vector>
 
@@ -9,8 +8,10 @@
 #include "ethdrv/InstallHost.h"
 #include "platform/Error.h"
 #include "platform/InstallPaths.h"
+#include "platform/RedirectionMark.h"
 #include "platform/ResourceFile.h"
 #include "platform/SystemLibrary.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ constexpr int kTwoUserButtonsBox = 6;
 constexpr int kOkBox = 1;
 constexpr int kSecondUserButton = 5;
 constexpr const char* kProtocolInstallerParameters = "/Install NxNtSp50 PCA_PCASP50";
+constexpr const char* kArmText =
+    "This PC runs Windows on ARM64\n"
+    "The Nox Racing ethernet driver is for x86 and x64 PCs only and cannot be installed here";
 
 // The v2 package as it is written into the v2 folder, in this order.
 struct PackageFile
@@ -43,19 +47,11 @@ bool SameVersion(const FileVersion& a, const FileVersion& b)
     return a.major == b.major && a.minor == b.minor && a.build == b.build && a.revision == b.revision;
 }
 
-// The redirection functions the procedure uses: a 64-bit process already sees the real system
-// folder, and Windows refuses the calls there (ERROR_INVALID_FUNCTION), so only a 32-bit process
-// uses them.
-RedirectionOff TurnRedirectionOff(const char* offFailure, const char* restoreFailure)
-{
-    const bool redirectedProcess = sizeof(void*) == 4;
-    return RedirectionOff(redirectedProcess ? g_pfnWow64DisableFsRedirection : nullptr,
-                          redirectedProcess ? g_pfnWow64RevertFsRedirection : nullptr, offFailure, restoreFailure);
-}
-
 bool WindowsStartElevated(const std::string& file, const std::string& parameters, const std::string& folder,
                           NRHandle& process)
 {
+    if (ViolatesRedirectionOff("ShellExecuteEx"))
+        return false;
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -106,6 +102,8 @@ public:
 
     void Run()
     {
+        if (g_nativeMachine == IMAGE_FILE_MACHINE_ARM64)
+            throw NRError(kArmText);
         if (!DecideWhetherToInstall())
             return;
         if (!m_system.hasAdministratorRights()) {
@@ -124,17 +122,30 @@ public:
     }
 
 private:
+    RedirectionOff TurnRedirectionOff(const char* offFailure, const char* restoreFailure) const
+    {
+        return RedirectionOff(m_system.redirectionSwitches(), offFailure, restoreFailure);
+    }
+
+    // The driver file's version, read with redirection off: the native driver folder, not SysWOW64.
+    // The reader's library was bound before, since none can be loaded inside.
+    bool ReadDriverVersion(const char* failure, FileVersion& version) const
+    {
+        RedirectionOff redirection = TurnRedirectionOff(failure, failure);
+        const bool hasVersion = m_versions.Read(m_driverFile, version);
+        redirection.Restore();
+        return hasVersion;
+    }
+
     bool DecideWhetherToInstall()
     {
-        std::string windows;
-        GetSpecialFolder(CSIDL_WINDOWS, windows);
-        m_windowsDirectory = windows;
-        m_driverFile = windows + "system32\\drivers\\NxNtSp50.sys";
+        m_windowsDirectory = m_system.windowsFolder();
+        if (m_windowsDirectory.empty())
+            throw NRError("Could not gain check access to - windows\\system32\\");
+        m_driverFile = m_windowsDirectory + "system32\\drivers\\NxNtSp50.sys";
 
-        constexpr const char* kCheckFailure = "Could not gain check access to - windows\\system32\\";
-        RedirectionOff redirection = TurnRedirectionOff(kCheckFailure, kCheckFailure);
         FileVersion version;
-        const bool hasVersion = GetFileVersion(m_driverFile, version);
+        const bool hasVersion = ReadDriverVersion("Could not gain check access to - windows\\system32\\", version);
         bool install = true;
         if (g_isWow64 && g_osType >= OsWin10) {
             if (!hasVersion) {
@@ -153,7 +164,6 @@ private:
         }
         if (install)
             m_host.SetInstallDriversFlag(true);
-        redirection.Restore();
         return install;
     }
 
@@ -194,19 +204,23 @@ private:
             !installer)
             throw NRError("Could not run v2 ethernet driver installer");
         m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
+        DWORD exitCode = 0;
+        m_host.AddLine(GetExitCodeProcess(installer.Get(), &exitCode)
+                           ? FormatText("ProtInstall.exe ended with code %lu", static_cast<unsigned long>(exitCode))
+                           : std::string("ProtInstall.exe ended with an unknown code"));
         installer.Reset();
 
         constexpr const char* kVerifyFailure = "Could not gain verify access to - windows\\system32\\";
-        RedirectionOff redirection = TurnRedirectionOff(kVerifyFailure, kVerifyFailure);
         FileVersion version;
-        if (!GetFileVersion(m_driverFile, version)) {
+        if (!ReadDriverVersion(kVerifyFailure, version)) {
             m_host.AddLine("Copying ethernet driver");
+            RedirectionOff redirection = TurnRedirectionOff(kVerifyFailure, kVerifyFailure);
             if (!m_system.extractResource(DriverPackage::kV2Driver, DriverPackage::kResourceType, m_driverFile))
                 throw NRError("Could not install v2 ethernet driver - NxNtSp50.sys");
+            redirection.Restore();
         } else if (!SameVersion(version, kCurrentDriverVersion)) {
             throw NRError("Ethernet Driver install failed, restart windows and immediately re-run installer");
         }
-        redirection.Restore();
     }
 
     void InstallDirect()
@@ -251,38 +265,58 @@ private:
 
     InstallHost& m_host;
     const DriverInstallSystem& m_system;
+    const FileVersionReader m_versions;
     std::string m_windowsDirectory;
     std::string m_driverFile;
 };
 
 }  // namespace
 
+RedirectionSwitches ProcessRedirectionSwitches()
+{
+    if (sizeof(void*) != 4)
+        return RedirectionSwitches();
+    return RedirectionSwitches{g_pfnWow64DisableFsRedirection, g_pfnWow64RevertFsRedirection};
+}
+
 const DriverInstallSystem kWindowsDriverInstallSystem = {HasAdministratorRights, WindowsStartElevated,
                                                          ExtractResourceToFile};
 
-RedirectionOff::RedirectionOff(Wow64DisableFsRedirectionFn disable, Wow64RevertFsRedirectionFn revert,
-                               const char* offFailure, const char* restoreFailure)
-    : m_revert(revert), m_restoreFailure(restoreFailure)
+RedirectionOff::RedirectionOff(const RedirectionSwitches& switches, const char* offFailure,
+                               const char* restoreFailure)
+    : m_restoreFailure(restoreFailure)
 {
-    if (!disable || !revert)
-        return;
-    if (!disable(&m_saved))
-        throw NRError(offFailure);
-    m_off = true;
+    if (switches.off && switches.restore) {
+        if (!switches.off(&m_saved))
+            throw NRError(offFailure);
+        m_revert = switches.restore;
+        m_off = true;
+    }
+    m_open = true;
+    m_markBefore = RedirectionOffOnThisThread();
+    MarkRedirectionOff(true);
 }
 
 RedirectionOff::~RedirectionOff()
 {
     if (m_off)
         m_revert(m_saved);
+    Close();
+}
+
+void RedirectionOff::Close()
+{
+    if (m_open)
+        MarkRedirectionOff(m_markBefore);
+    m_open = false;
+    m_off = false;
 }
 
 void RedirectionOff::Restore()
 {
-    if (!m_off)
-        return;
-    m_off = false;
-    if (!m_revert(m_saved))
+    const bool off = m_off;
+    Close();
+    if (off && !m_revert(m_saved))
         throw NRError(m_restoreFailure);
 }
 

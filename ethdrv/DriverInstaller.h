@@ -27,8 +27,19 @@ constexpr int kNdisLibrary64 = 181;
 // The driver that the v2 package brings.
 constexpr FileVersion kCurrentDriverVersion = {5, 70, 100, 0};
 
-// The two places where the procedure meets the system outside files and registry, replaceable for
-// tests where Wine cannot act the part (an elevation prompt the user declines).
+// The WoW64 file-system redirection switches, both or none.
+struct RedirectionSwitches
+{
+    Wow64DisableFsRedirectionFn off = nullptr;
+    Wow64RevertFsRedirectionFn restore = nullptr;
+};
+// The ones this process uses: those start-up found, in a 32-bit process; none in a 64-bit one, which
+// is never redirected (and where Windows refuses the calls with ERROR_INVALID_FUNCTION).
+RedirectionSwitches ProcessRedirectionSwitches();
+
+// Where the procedure meets the system outside files and registry, replaceable for tests where
+// Wine cannot act the part (an elevation prompt the user declines, a redirected process, a Remote
+// Desktop host).
 struct DriverInstallSystem
 {
     bool (*hasAdministratorRights)();
@@ -38,18 +49,26 @@ struct DriverInstallSystem
                           NRHandle& process);
     // Writes the package's resource `resource` of `type` to `path`; ExtractResourceToFile.
     bool (*extractResource)(int resource, const char* type, const std::string& path);
+    RedirectionSwitches (*redirectionSwitches)() = ProcessRedirectionSwitches;
+    // The Windows folder the driver folder and the service tool are found in, with a final backslash.
+    std::string (*windowsFolder)() = SystemWindowsFolder;
 };
 extern const DriverInstallSystem kWindowsDriverInstallSystem;
 
 // The file-system redirection of a 32-bit process on 64-bit Windows, turned off for one block of
 // system-folder access and restored by Restore. A failure of either call raises NRError with its
-// text. Without the two functions (32-bit Windows, or a 64-bit process, which is never redirected)
-// nothing is called.
+// text. Without the two switches nothing is called. The block marks its thread all the same
+// (platform/RedirectionMark.h): nothing in it may load a library, start a process or call back into
+// the window, in any build.
 class RedirectionOff
 {
 public:
+    RedirectionOff(const RedirectionSwitches& switches, const char* offFailure, const char* restoreFailure);
     RedirectionOff(Wow64DisableFsRedirectionFn disable, Wow64RevertFsRedirectionFn revert, const char* offFailure,
-                   const char* restoreFailure);
+                   const char* restoreFailure)
+        : RedirectionOff(RedirectionSwitches{disable, revert}, offFailure, restoreFailure)
+    {
+    }
     // When a failure leaves the block early the installer is closing; the redirection is restored
     // anyway, without a second failure.
     ~RedirectionOff();
@@ -59,10 +78,14 @@ public:
     void Restore();
 
 private:
-    Wow64RevertFsRedirectionFn m_revert;
+    void Close();
+
+    Wow64RevertFsRedirectionFn m_revert = nullptr;
     const char* m_restoreFailure;
     void* m_saved = nullptr;
     bool m_off = false;
+    bool m_open = false;
+    bool m_markBefore = false;
 };
 
 void InstallEthernetDrivers(InstallHost& host, const DriverInstallSystem& system = kWindowsDriverInstallSystem);

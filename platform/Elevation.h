@@ -23,5 +23,19 @@ enum class ElevatedRun
     Failed,    // it could not be started
 };
 // Starts `program` with the verb "runas" and no arguments, shown with `showCommand`, and waits until
-// it ends.
+// it ends, handling this thread's messages meanwhile: a COM apartment and the hidden windows of the
+// thread must go on answering (a broadcast waits for every top-level window). A program on a mapped
+// network drive is started by its UNC path.
 ElevatedRun RunElevatedAndWait(const std::wstring& program, int showCommand, DWORD& exitCode);
+
+// The elevated token does not see the drive letters the user mapped (they belong to the user's
+// filtered logon session), so a program on a network drive is named by its UNC path for it.
+// `driveType` and `universalName` are GetDriveTypeW and a WNetGetUniversalNameW lookup; the path is
+// given back as it is where the drive is not remote or the lookup fails.
+struct NetworkDrives
+{
+    UINT (*driveType)(const std::wstring& root);
+    bool (*universalName)(const std::wstring& path, std::wstring& unc);
+};
+extern const NetworkDrives kWindowsNetworkDrives;
+std::wstring PathForElevatedRun(const std::wstring& program, const NetworkDrives& drives = kWindowsNetworkDrives);

@@ -33,28 +33,29 @@ std::wstring OwnProgramPath()
     return path;
 }
 
-bool GetFileVersion(const std::string& path, FileVersion& version)
-{
-    typedef DWORD(WINAPI * GetFileVersionInfoSizeFn)(LPCSTR, LPDWORD);
-    typedef BOOL(WINAPI * GetFileVersionInfoFn)(LPCSTR, DWORD, DWORD, LPVOID);
-    typedef BOOL(WINAPI * VerQueryValueFn)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    const NRSystemLibrary library("version.dll");
-    const auto getSize = library.Find<GetFileVersionInfoSizeFn>("GetFileVersionInfoSizeA");
-    const auto getInfo = library.Find<GetFileVersionInfoFn>("GetFileVersionInfoA");
-    const auto queryValue = library.Find<VerQueryValueFn>("VerQueryValueA");
-    if (!getSize || !getInfo || !queryValue)
-        return false;
+bool GetFileVersion(const std::string& path, FileVersion& version) { return FileVersionReader().Read(path, version); }
 
+FileVersionReader::FileVersionReader()
+    : m_getSize(m_library.Find<GetFileVersionInfoSizeFn>("GetFileVersionInfoSizeA")),
+      m_getInfo(m_library.Find<GetFileVersionInfoFn>("GetFileVersionInfoA")),
+      m_queryValue(m_library.Find<VerQueryValueFn>("VerQueryValueA"))
+{
+}
+
+bool FileVersionReader::Read(const std::string& path, FileVersion& version) const
+{
+    if (!m_getSize || !m_getInfo || !m_queryValue)
+        return false;
     DWORD ignored = 0;
-    const DWORD size = getSize(path.c_str(), &ignored);
+    const DWORD size = m_getSize(path.c_str(), &ignored);
     if (size == 0)
         return false;
     std::vector<BYTE> data(size);
-    if (!getInfo(path.c_str(), 0, size, data.data()))
+    if (!m_getInfo(path.c_str(), 0, size, data.data()))
         return false;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (!queryValue(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
+    if (!m_queryValue(data.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
         fixedSize < sizeof(VS_FIXEDFILEINFO))
         return false;
     version.major = HIWORD(fixed->dwFileVersionMS);
@@ -62,6 +63,18 @@ bool GetFileVersion(const std::string& path, FileVersion& version)
     version.build = HIWORD(fixed->dwFileVersionLS);
     version.revision = LOWORD(fixed->dwFileVersionLS);
     return true;
+}
+
+std::string SystemWindowsFolder()
+{
+    char buffer[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryA(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    std::string folder(buffer, length);
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
 }
 
 bool FindServerProcess(DWORD& processId) { return FindProcessByName(kServerProcessName, processId); }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/SystemLibrary.h"
+
 struct FileVersion
 {
     unsigned major = 0;
@@ -25,6 +27,34 @@ std::wstring OwnProgramPath();
 
 // The fixed version of the file's version resource; false without a file or a version resource.
 bool GetFileVersion(const std::string& path, FileVersion& version);
+
+// version.dll's functions, bound once for the reader's lifetime. A reader made before a block that
+// turns WoW64 file-system redirection off reads inside it, where no library can be loaded.
+class FileVersionReader
+{
+public:
+    FileVersionReader();
+    FileVersionReader(const FileVersionReader&) = delete;
+    FileVersionReader& operator=(const FileVersionReader&) = delete;
+
+    // As GetFileVersion.
+    bool Read(const std::string& path, FileVersion& version) const;
+
+private:
+    typedef DWORD(WINAPI* GetFileVersionInfoSizeFn)(LPCSTR, LPDWORD);
+    typedef BOOL(WINAPI* GetFileVersionInfoFn)(LPCSTR, DWORD, DWORD, LPVOID);
+    typedef BOOL(WINAPI* VerQueryValueFn)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+    NRSystemLibrary m_library{"version.dll"};
+    const GetFileVersionInfoSizeFn m_getSize;
+    const GetFileVersionInfoFn m_getInfo;
+    const VerQueryValueFn m_queryValue;
+};
+
+// The Windows folder shared by every user, with a final backslash (GetSystemWindowsDirectory): on a
+// Remote Desktop session host the Windows folder that GetWindowsDirectory and the shell name may be
+// a private one of the user's. Empty when it cannot be read.
+std::string SystemWindowsFolder();
 
 // The maker's network server program, found by its file name in any letter case.
 extern const char kServerProcessName[];  // "NoxNetServer.exe"

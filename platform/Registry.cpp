@@ -33,9 +33,15 @@ private:
     HKEY m_key = nullptr;
 };
 
-bool CreateKey(HKEY root, const char* path, KeyHandle& key, const SECURITY_ATTRIBUTES* security = nullptr)
+// The maker's machine key is the 32-bit program's: on 64-bit Windows it lives under
+// Software\WOW6432Node, and a 64-bit build must read that same key. 32-bit Windows XP and later
+// ignore the flag.
+constexpr REGSAM kMachineKeyView = KEY_WOW64_32KEY;
+
+bool CreateKey(HKEY root, const char* path, KeyHandle& key, const SECURITY_ATTRIBUTES* security = nullptr,
+               REGSAM view = 0)
 {
-    return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view,
                            const_cast<SECURITY_ATTRIBUTES*>(security), key.Out(), nullptr) == ERROR_SUCCESS;
 }
 
@@ -160,15 +166,16 @@ bool NRRegistry::EnsureMachineKey() const
         return false;
     // The rights apply only when the key is new; an existing key keeps its own.
     KeyHandle key;
-    return CreateKey(HKEY_LOCAL_MACHINE, m_machineCompanyKey, key, security.Attributes());
+    return CreateKey(HKEY_LOCAL_MACHINE, m_machineCompanyKey, key, security.Attributes(), kMachineKeyView);
 }
 
 bool NRRegistry::ReadInstallDirectory(std::string& directory) const
 {
     KeyHandle key;
-    if (!CreateKey(HKEY_LOCAL_MACHINE, m_machineCompanyKey, key)) {
+    if (!CreateKey(HKEY_LOCAL_MACHINE, m_machineCompanyKey, key, nullptr, kMachineKeyView)) {
         // Without administrator rights the key can still be read, just not created.
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_machineCompanyKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_machineCompanyKey, 0, KEY_QUERY_VALUE | kMachineKeyView, key.Out()) !=
+            ERROR_SUCCESS)
             return false;
     }
     char buffer[kMaxInstallDirectoryBytes + 1] = {};  // one more, so a text stored unterminated still ends

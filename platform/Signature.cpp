@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "platform/SystemLibrary.h"
 #include "platform/Text.h"
@@ -20,6 +21,16 @@ namespace {
 constexpr LONG kTrustNoSignature = static_cast<LONG>(0x800B0100);
 constexpr LONG kTrustBadDigest = static_cast<LONG>(0x80096010);
 constexpr LONG kTrustProviderUnknown = static_cast<LONG>(0x800B0001);
+constexpr LONG kUntrustedRoot = static_cast<LONG>(0x800B0109);   // CERT_E_UNTRUSTEDROOT
+constexpr LONG kNoChainToRoot = static_cast<LONG>(0x800B010A);   // CERT_E_CHAINING
+constexpr LONG kUntrustedCa = static_cast<LONG>(0x800B0112);     // CERT_E_UNTRUSTEDCA
+constexpr DWORD kCacheOnlyUrlRetrieval = 0x00001000;           // WTD_CACHE_ONLY_URL_RETRIEVAL
+
+// What a missing intermediate or root certificate gives, which a download may mend.
+bool IsChainOrRootFailure(LONG result)
+{
+    return result == kUntrustedRoot || result == kNoChainToRoot || result == kUntrustedCa;
+}
 
 // The record as Windows XP knows it: it ends with dwUIContext.
 constexpr DWORD kTrustDataSize = offsetof(WINTRUST_DATA, dwUIContext) + sizeof(DWORD);
@@ -29,7 +40,6 @@ constexpr DWORD kTrustDataSize = offsetof(WINTRUST_DATA, dwUIContext) + sizeof(D
 class TrustFunctions
 {
 public:
-    typedef LONG(WINAPI* WinVerifyTrustFn)(HWND, GUID*, LPVOID);
     typedef CRYPT_PROVIDER_DATA*(WINAPI* ProvDataFromStateDataFn)(HANDLE);
     typedef CRYPT_PROVIDER_SGNR*(WINAPI* ProvSignerFromChainFn)(CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD);
     typedef CRYPT_PROVIDER_CERT*(WINAPI* ProvCertFromChainFn)(CRYPT_PROVIDER_SGNR*, DWORD);
@@ -105,45 +115,72 @@ std::string SignatureResultText(LONG trustResult)
     }
 }
 
-bool VerifyFileSignature(const std::wstring& path, std::string& message)
+namespace {
+
+// One verification of the file, whose state is kept for reading the signer until Close.
+class TrustCheck
+{
+public:
+    TrustCheck(WinVerifyTrustFn verify, const std::wstring& path, DWORD providerFlags) : m_verify(verify)
+    {
+        m_file.cbStruct = sizeof(m_file);
+        m_file.pcwszFilePath = path.c_str();
+        m_data.cbStruct = kTrustDataSize;
+        m_data.dwUIChoice = WTD_UI_NONE;
+        m_data.fdwRevocationChecks = WTD_REVOKE_NONE;
+        m_data.dwUnionChoice = WTD_CHOICE_FILE;
+        m_data.pFile = &m_file;
+        m_data.dwStateAction = WTD_STATEACTION_VERIFY;
+        m_data.dwProvFlags = providerFlags;
+        m_result = m_verify(NoUserInterface(), &m_action, &m_data);
+    }
+    // Always releases what the verification holds, whatever its outcome.
+    ~TrustCheck()
+    {
+        m_data.dwUIChoice = WTD_UI_NONE;
+        m_data.dwStateAction = WTD_STATEACTION_CLOSE;
+        m_verify(NoUserInterface(), &m_action, &m_data);
+    }
+    TrustCheck(const TrustCheck&) = delete;
+    TrustCheck& operator=(const TrustCheck&) = delete;
+
+    LONG Result() const { return m_result; }
+    HANDLE State() const { return m_data.hWVTStateData; }
+
+private:
+    static HWND NoUserInterface() { return static_cast<HWND>(INVALID_HANDLE_VALUE); }
+
+    WinVerifyTrustFn m_verify;
+    GUID m_action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    WINTRUST_FILE_INFO m_file = {};
+    WINTRUST_DATA m_data = {};
+    LONG m_result = 0;
+};
+
+}  // namespace
+
+bool VerifyFileSignature(const std::wstring& path, std::string& message, WinVerifyTrustFn winVerifyTrust)
 {
     const TrustFunctions functions;
-    if (!functions.winVerifyTrust) {
+    const WinVerifyTrustFn verify = winVerifyTrust ? winVerifyTrust : functions.winVerifyTrust;
+    if (!verify) {
         message = SignatureResultText(HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
         return false;
     }
 
-    WINTRUST_FILE_INFO file = {};
-    file.cbStruct = sizeof(file);
-    file.pcwszFilePath = path.c_str();
-
-    WINTRUST_DATA trust = {};
-    trust.cbStruct = kTrustDataSize;
-    trust.dwUIChoice = WTD_UI_NONE;
-    trust.fdwRevocationChecks = WTD_REVOKE_NONE;
-    trust.dwUnionChoice = WTD_CHOICE_FILE;
-    trust.pFile = &file;
-    trust.dwStateAction = WTD_STATEACTION_VERIFY;
-
-    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    HWND noUserInterface = static_cast<HWND>(INVALID_HANDLE_VALUE);
-    const LONG result = functions.winVerifyTrust(noUserInterface, &action, &trust);
-    message = SignatureResultText(result);
-
-    bool verdict = false;
-    if (result == ERROR_SUCCESS) {
-        const std::string signer = SignerName(functions, trust.hWVTStateData);
-        verdict = signer == kExpectedSignerName;
-        if (!verdict) {
-            message = signer.empty()
-                          ? std::string("The signer of the file cannot be read")
-                          : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(), kExpectedSignerName);
-        }
+    std::unique_ptr<TrustCheck> check(new TrustCheck(verify, path, kCacheOnlyUrlRetrieval));
+    if (IsChainOrRootFailure(check->Result())) {
+        check.reset();
+        check.reset(new TrustCheck(verify, path, 0));
     }
-
-    // Always release what the verification holds, whatever its outcome.
-    trust.dwUIChoice = WTD_UI_NONE;
-    trust.dwStateAction = WTD_STATEACTION_CLOSE;
-    functions.winVerifyTrust(noUserInterface, &action, &trust);
-    return verdict;
+    const LONG result = check->Result();
+    message = SignatureResultText(result);
+    if (result != ERROR_SUCCESS)
+        return false;
+    const std::string signer = SignerName(functions, check->State());
+    if (signer == kExpectedSignerName)
+        return true;
+    message = signer.empty() ? std::string("The signer of the file cannot be read")
+                             : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(), kExpectedSignerName);
+    return false;
 }

@@ -5,6 +5,7 @@ std::uint8_t g_isWow64 = 0;
 std::string g_osName;
 Wow64DisableFsRedirectionFn g_pfnWow64DisableFsRedirection = nullptr;
 Wow64RevertFsRedirectionFn g_pfnWow64RevertFsRedirection = nullptr;
+std::uint16_t g_nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
 
 namespace {
 
@@ -48,6 +49,26 @@ bool QueryWow64Process()
                                    : nullptr;
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::uint16_t QueryNativeMachine()
+{
+    typedef BOOL(WINAPI * IsWow64Process2Fn)(HANDLE, USHORT*, USHORT*);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    auto isWow64Process2 = kernel32 ? reinterpret_cast<IsWow64Process2Fn>(
+                                          reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process2")))
+                                    : nullptr;
+    USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN, nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
+    if (!isWow64Process2 || !isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine))
+        return IMAGE_FILE_MACHINE_UNKNOWN;
+    return nativeMachine;
+}
+
+const char* WordSizeSuffix(bool wow64, std::uint16_t nativeMachine)
+{
+    if (nativeMachine == IMAGE_FILE_MACHINE_ARM64)
+        return " ARM64";
+    return wow64 ? " x64" : " x32";
 }
 
 bool IsWow64()

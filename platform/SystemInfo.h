@@ -30,12 +30,21 @@ extern std::uint8_t g_isWow64;
 extern std::string g_osName;  // OS name + " x64" or " x32"
 extern Wow64DisableFsRedirectionFn g_pfnWow64DisableFsRedirection;
 extern Wow64RevertFsRedirectionFn g_pfnWow64RevertFsRedirection;
+// The machine Windows itself runs on (IMAGE_FILE_MACHINE_*), or IMAGE_FILE_MACHINE_UNKNOWN where it
+// cannot tell. Windows on ARM64 runs x86 and x64 programs too, and then says WoW64 like x64 Windows.
+extern std::uint16_t g_nativeMachine;
 
 // True when the process runs on 64-bit Windows. The shipped 32-bit build asks IsWow64Process; a 64-bit
 // build can only be running on 64-bit Windows, so it answers true.
 bool IsWow64();
 // What IsWow64Process reports for this process (false when kernel32 lacks it or the call fails).
 bool QueryWow64Process();
+// The native machine IsWow64Process2 reports (Windows 10 1709 and later); IMAGE_FILE_MACHINE_UNKNOWN
+// where kernel32 lacks it or the call fails.
+std::uint16_t QueryNativeMachine();
+// " ARM64" on Windows on ARM64, else " x64" on 64-bit Windows and " x32" on 32-bit Windows: what
+// follows the Windows name in the first line.
+const char* WordSizeSuffix(bool wow64, std::uint16_t nativeMachine);
 
 struct NtVersion
 {

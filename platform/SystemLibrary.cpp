@@ -1,5 +1,7 @@
 #include "platform/SystemLibrary.h"
 
+#include "platform/RedirectionMark.h"
+
 namespace {
 
 // Not in Windows XP's headers.
@@ -41,6 +43,10 @@ HMODULE LoadLibraryByFullPath(const std::string& path)
 {
     if (path.empty())
         return nullptr;
+    if (RedirectionOffOnThisThread() && ViolatesRedirectionOff(("LoadLibrary " + path).c_str())) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

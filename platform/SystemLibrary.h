@@ -17,7 +17,8 @@ void RestrictLibrarySearchToSystemFolder();
 std::string SystemLibraryPath(const char* fileName);
 
 // Loads the library at `path`, a full path, with its own dependencies looked for in its own folder
-// first (LOAD_WITH_ALTERED_SEARCH_PATH), never in the program's. Null when it cannot.
+// first (LOAD_WITH_ALTERED_SEARCH_PATH), never in the program's. Null when it cannot, and always
+// while this thread has WoW64 file-system redirection off (platform/RedirectionMark.h).
 HMODULE LoadLibraryByFullPath(const std::string& path);
 
 // A system library held for the lifetime of the object, unloaded with it.

@@ -214,8 +214,8 @@ class NoInstallDirectory
 public:
     NoInstallDirectory()
     {
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
-                        nullptr);
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS | kMachineKeyView,
+                        nullptr, &m_key, nullptr);
         DWORD size = sizeof(m_value);
         m_had = RegQueryValueExA(m_key, "InstallDirectory", nullptr, &m_type, m_value, &size) == ERROR_SUCCESS;
         m_size = size;

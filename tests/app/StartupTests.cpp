@@ -116,19 +116,32 @@ private:
     std::thread m_thread;
 };
 
+std::uint16_t MachineUnknown() { return IMAGE_FILE_MACHINE_UNKNOWN; }
+std::uint16_t MachineAmd64() { return IMAGE_FILE_MACHINE_AMD64; }
+std::uint16_t MachineArm64() { return IMAGE_FILE_MACHINE_ARM64; }
+
 }  // namespace
 
 TEST_F(StartupTest, NamesTheWordSizeAndLooksUpTheRedirectionSwitchesOnlyOn64BitWindows)
 {
+    // Windows on ARM64 runs x86 programs under WoW64 too, and says so only through IsWow64Process2.
     const struct
     {
         bool (*isWow64)();
+        std::uint16_t (*nativeMachine)();
         const char* osName;
         bool redirectionFound;
-    } cases[] = {{No, "Win10 x32", false}, {Yes, "Win10 x64", true}};
+    } cases[] = {
+        {No, MachineUnknown, "Win10 x32", false},
+        {Yes, MachineUnknown, "Win10 x64", true},
+        {Yes, MachineAmd64, "Win10 x64", true},
+        {Yes, MachineArm64, "Win10 ARM64", true},
+    };
     for (const auto& c : cases) {
         WindowAnswerer box("#32770", WM_COMMAND, IDOK);
-        EXPECT_EQ(1, Run(StartupSystem{c.isWow64, Windows10, "kernel32.dll", RecordAndRefuse}));
+        StartupSystem system{c.isWow64, Windows10, "kernel32.dll", RecordAndRefuse};
+        system.nativeMachine = c.nativeMachine;
+        EXPECT_EQ(1, Run(system));
         EXPECT_EQ("Digital Signature Failed\nrefused by the test", box.Text());
         EXPECT_EQ(1, g_seen.checks);
         EXPECT_EQ(c.osName, g_seen.osName);

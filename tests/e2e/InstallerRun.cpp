@@ -73,7 +73,8 @@ std::vector<std::string> LoadedPlantedLibraries(const TempDir& dir)
 void SetInstallDirectory(const std::string* directory)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS | kMachineKeyView,
+                        nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
         ADD_FAILURE() << "the maker's machine key cannot be opened";
         return;

@@ -46,10 +46,10 @@ DWORD ReadUserDword(const char* keyPath, const char* name, DWORD& type)
     return value;
 }
 
-// The registry view of the installer under test (a 32-bit program's HKLM\\Software is
-// Software\\WOW6432Node on 64-bit Windows), and the other one.
-constexpr REGSAM kInstallerView = sizeof(void*) == 4 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-constexpr REGSAM kOtherView = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+// The registry view every build of the installer keeps the maker's machine key in (the shipped
+// 32-bit program's: Software\\WOW6432Node on 64-bit Windows), and the other one.
+constexpr REGSAM kInstallerView = kMachineKeyView;
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
 
 bool MachineKeyIn(REGSAM view)
 {

@@ -1,7 +1,9 @@
 // The driver installation in this process, for what Wine cannot set up for a real installer run: a
 // 32-bit Windows 10, a Windows class that start-up never lets through, a declined elevation, a
-// vendor library without its functions, and failing redirection switches. The cases a real run can
-// show are in the end-to-end tests.
+// vendor library without its functions, Windows on ARM64, and failing redirection switches. Every
+// test runs with switches that record each call, and fails when the procedure loads a library,
+// starts a process or calls its host while redirection is off, which Windows refuses. The whole
+// installations a real run can show are in the end-to-end tests as well.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +13,7 @@
 
 #include "DriverMachine.h"
 #include "RecordingHost.h"
+#include "RedirectionRecorder.h"
 #include "TestSupport.h"
 #include "ethdrv/DriverInstaller.h"
 #include "platform/Error.h"
@@ -36,6 +39,13 @@ protected:
     }
     void TearDown() override
     {
+        std::string faults;
+        for (const std::string& fault : m_redirection.faults)
+            faults += fault + "\n";
+        EXPECT_EQ("", faults) << "done while WoW64 redirection was off";
+        EXPECT_EQ(m_redirection.offCalls, m_redirection.restoreCalls) << "each block restores what it turned off";
+        EXPECT_FALSE(RedirectionOffOnThisThread());
+        g_nativeMachine = m_nativeMachine;
         g_osType = m_osType;
         g_isWow64 = m_isWow64;
         g_osName = m_osName;
@@ -49,26 +59,32 @@ protected:
         g_osType = type;
         g_isWow64 = wow64 ? 1 : 0;
         g_osName = name;
-        if (!wow64) {
-            g_pfnWow64DisableFsRedirection = nullptr;
-            g_pfnWow64RevertFsRedirection = nullptr;
-        } else if (QueryWow64Process()) {
-            // The real switches, as start-up finds them: this 32-bit process runs on 64-bit Windows.
-            HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-            g_pfnWow64DisableFsRedirection = reinterpret_cast<Wow64DisableFsRedirectionFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-            g_pfnWow64RevertFsRedirection = reinterpret_cast<Wow64RevertFsRedirectionFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
-        }
+        // What start-up found on such a system; the procedure takes its switches from the seam.
+        g_pfnWow64DisableFsRedirection = nullptr;
+        g_pfnWow64RevertFsRedirection = nullptr;
     }
 
     static bool Granted() { return true; }
 
+    // The system with the recording switches, and the given start of the protocol installer and
+    // extraction.
+    static DriverInstallSystem System(decltype(DriverInstallSystem::startElevated) start =
+                                          kWindowsDriverInstallSystem.startElevated,
+                                      decltype(DriverInstallSystem::extractResource) extract = ExtractResourceToFile,
+                                      decltype(DriverInstallSystem::hasAdministratorRights) rights = Granted)
+    {
+        DriverInstallSystem system = {rights, start, extract};
+        system.redirectionSwitches = RedirectionRecorder::Switches;
+        return system;
+    }
+
+    RedirectionRecorder m_redirection;
     TempDir m_dir;
     RecordingHost m_host{m_dir.Path()};
-    DriverInstallSystem m_system = {Granted, kWindowsDriverInstallSystem.startElevated, ExtractResourceToFile};
+    DriverInstallSystem m_system = System();
 
 private:
+    std::uint16_t m_nativeMachine = g_nativeMachine;
     OsType m_osType = g_osType;
     std::uint8_t m_isWow64 = g_isWow64;
     std::string m_osName = g_osName;
@@ -130,8 +146,8 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
 {
     ASSERT_TRUE(QueryWow64Process()) << "the 32-bit tests run on 64-bit Windows (WoW64)";
     RunOn(OsWin7, true, "Win7 x64");
-    ASSERT_TRUE(g_pfnWow64DisableFsRedirection && g_pfnWow64RevertFsRedirection);
     InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ(2, m_redirection.offCalls) << "the version check and the two images";
     EXPECT_EQ(0, m_host.closes);
     EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
     EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtMp50.SYS"));
@@ -194,7 +210,7 @@ TEST_F(DriverInstallerTest, AnElevationThatIsDeclinedOrGivesNoProcessToWaitForFa
     for (auto start : {DeclineElevation, StartWithoutProcessHandle}) {
         RecordingHost host(m_dir.Path());
         RunOn(OsWin10, true, "Win10 x64");
-        InstallEthernetDrivers(host, DriverInstallSystem{Granted, start, ExtractResourceToFile});
+        InstallEthernetDrivers(host, System(start));
         EXPECT_EQ(Lines{"Installing NEW ethernet drivers"}, host.lines);
         ASSERT_EQ(1u, host.boxes.size());
         EXPECT_EQ(std::string("Could not run v2 ethernet driver installer") + kExit, host.boxes[0].text);
@@ -264,7 +280,7 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
         RecordingHost host(m_dir.Path());
         RunOn(c.type, true, "Win x64");
         g_unwritablePathEnd = c.unwritable;
-        InstallEthernetDrivers(host, DriverInstallSystem{Granted, StartAChildThatEnds, ExtractExceptOnePath});
+        InstallEthernetDrivers(host, System(StartAChildThatEnds, ExtractExceptOnePath));
         ASSERT_EQ(1u, host.boxes.size()) << c.unwritable;
         EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text);
         EXPECT_EQ(1, host.closes) << c.unwritable;
@@ -273,8 +289,7 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
     // Anything else that goes wrong is an unknown error, and closes all the same.
     RemoveInstalledDriver();
     RecordingHost host(m_dir.Path());
-    InstallEthernetDrivers(host,
-                           DriverInstallSystem{RightsCheckThatThrows, StartAChildThatEnds, ExtractResourceToFile});
+    InstallEthernetDrivers(host, System(StartAChildThatEnds, ExtractResourceToFile, RightsCheckThatThrows));
     ASSERT_EQ(1u, host.boxes.size());
     EXPECT_EQ(std::string("Unknown Error") + kExit, host.boxes[0].text);
     EXPECT_EQ(1, host.closes);
@@ -347,4 +362,113 @@ TEST(RedirectionOff, TurnsOffOnceRestoresOnceAndRaisesTheTextOfTheCallThatFailed
         restoreOnly.Restore();
     }
     EXPECT_EQ(0, g_redirection.offCalls + g_redirection.restoreCalls) << "32-bit Windows: nothing to call";
+}
+
+TEST_F(DriverInstallerTest, V2ReadsTheDriversVersionBeforeAndAfterTheProtocolInstallerWithRedirectionOff)
+{
+    const char* older = "package\\direct\\NxNtSp50.SYS";
+    const struct
+    {
+        const char* name;
+        const char* driverBefore;  // a stand-in file, or null
+        bool realProtocolInstaller;  // else a child that ends at once and leaves the driver as it was
+        Lines lines;
+        const char* failure;  // the box's text, or null
+        const char* versionAfter;
+        int redirectionBlocks;
+    } cases[] = {
+        {"fresh", nullptr, true, {"Installing NEW ethernet drivers", "ProtInstall.exe ended with code 0"}, nullptr,
+         "5.70.100.0", 2},
+        {"up to date", "package\\v2\\NxNtSp50.sys", true, {"Ethernet drivers up to date"}, nullptr, "5.70.100.0", 1},
+        {"older", older, true, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"}, nullptr,
+         "5.70.100.0", 2},
+        {"newer", "NxNtSp50-5.70.200.0.sys", true, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
+         nullptr, "5.70.100.0", 2},
+        {"left no driver",
+         nullptr,
+         false,
+         {"Installing NEW ethernet drivers", "ProtInstall.exe ended with code 0", "Copying ethernet driver"},
+         nullptr,
+         "5.70.100.0",
+         3},
+        {"left the old driver", older, false, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
+         "Ethernet Driver install failed, restart windows and immediately re-run installer", "5.70.20.2", 2},
+    };
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        RemoveTree(m_dir.File("EthDrv"));
+        if (c.driverBefore) {
+            ASSERT_TRUE(PlaceDriverFile(StandinFile(c.driverBefore))) << c.name;
+        }
+        m_redirection.offCalls = m_redirection.restoreCalls = 0;
+        RecordingHost host(m_dir.Path());
+        RunOn(OsWin10, true, "Win10 x64");
+        InstallEthernetDrivers(host, c.realProtocolInstaller ? System() : System(StartAChildThatEnds));
+        EXPECT_EQ(c.lines, host.lines) << c.name;
+        if (c.failure) {
+            ASSERT_EQ(1u, host.boxes.size()) << c.name;
+            EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text);
+        } else {
+            EXPECT_TRUE(host.boxes.empty()) << c.name;
+        }
+        EXPECT_EQ(c.failure ? 1 : 0, host.closes) << c.name;
+        EXPECT_EQ(c.versionAfter, FileVersionText(DriverFolder() + "NxNtSp50.sys")) << c.name;
+        EXPECT_EQ(c.redirectionBlocks, m_redirection.offCalls) << c.name;
+    }
+}
+
+TEST_F(DriverInstallerTest, WindowsOnArmIsToldTheDriverIsForX86AndX64PcsOnlyAndNothingIsWritten)
+{
+    for (bool wow64 : {true, false}) {
+        RecordingHost host(m_dir.Path());
+        RunOn(OsWin11, wow64, "Win11 ARM64");
+        g_nativeMachine = IMAGE_FILE_MACHINE_ARM64;
+        InstallEthernetDrivers(host, m_system);
+        EXPECT_TRUE(host.lines.empty());
+        ASSERT_EQ(1u, host.boxes.size());
+        EXPECT_EQ("This PC runs Windows on ARM64\n"
+                  "The Nox Racing ethernet driver is for x86 and x64 PCs only and cannot be installed here" +
+                      std::string(kExit),
+                  host.boxes[0].text);
+        EXPECT_EQ(1, host.closes);
+        EXPECT_FALSE(host.installDrivers);
+        EXPECT_EQ(0, m_redirection.offCalls) << "the driver folder is not even read";
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_dir.File("EthDrv").c_str()));
+    }
+    // An x64 PC whose Windows can name its machine installs as before.
+    RunOn(OsWin7, true, "Win7 x64");
+    g_nativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_TRUE(m_host.boxes.empty());
+    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+}
+
+namespace {
+
+std::string g_windowsFolder;
+std::string TestWindowsFolder() { return g_windowsFolder; }
+
+}  // namespace
+
+TEST_F(DriverInstallerTest, TheDriverFolderIsTheSharedWindowsFoldersNotAUsersOwn)
+{
+    // On a Remote Desktop session host each user may have a Windows folder of their own; the driver
+    // folder is the one Windows loads drivers from.
+    char shared[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemWindowsDirectoryA(shared, MAX_PATH));
+    EXPECT_EQ(std::string(shared) + "\\", kWindowsDriverInstallSystem.windowsFolder());
+
+    // The procedure takes the folder from there and from nowhere else.
+    g_windowsFolder = m_dir.File("windows\\");
+    ASSERT_TRUE(CreateDirectoryA(g_windowsFolder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((g_windowsFolder + "system32").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((g_windowsFolder + "system32\\drivers").c_str(), nullptr));
+    DriverInstallSystem system = m_system;
+    system.windowsFolder = TestWindowsFolder;
+    RunOn(OsWin7, false, "Win7 x32");
+    InstallEthernetDrivers(m_host, system);
+    EXPECT_TRUE(m_host.boxes.empty());
+    EXPECT_EQ("5.70.20.2", FileVersionText(g_windowsFolder + "system32\\drivers\\NxNtSp50.SYS"));
+    EXPECT_EQ("5.70.20.2", FileVersionText(g_windowsFolder + "system32\\drivers\\NxNtMp50.SYS"));
+    EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // An install host without a window: it keeps every line and box, answers each box from a list
-// (0, "closed", once the list is used up), and waits for a process itself.
+// (0, "closed", once the list is used up), and waits for a process itself. A call made while the
+// procedure has WoW64 redirection off is a fault (platform/RedirectionMark.h), as it would be in the
+// window, which loads libraries to draw.
 #include <windows.h>
 
 #include <deque>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "ethdrv/InstallHost.h"
+#include "platform/RedirectionMark.h"
 
 class RecordingHost : public InstallHost
 {
@@ -24,11 +27,24 @@ public:
     {
     }
 
-    const std::string& InstallDirectory() const override { return m_installDirectory; }
-    void SetInstallDriversFlag(bool install) override { installDrivers = install; }
-    void AddLine(const std::string& line) override { lines.push_back(line); }
+    const std::string& InstallDirectory() const override
+    {
+        ViolatesRedirectionOff("host InstallDirectory");
+        return m_installDirectory;
+    }
+    void SetInstallDriversFlag(bool install) override
+    {
+        ViolatesRedirectionOff("host SetInstallDriversFlag");
+        installDrivers = install;
+    }
+    void AddLine(const std::string& line) override
+    {
+        ViolatesRedirectionOff(("host AddLine " + line).c_str());
+        lines.push_back(line);
+    }
     int ShowBox(const std::string& text, int type, const std::vector<InstallBoxButton>& buttons) override
     {
+        ViolatesRedirectionOff("host ShowBox");
         boxes.push_back({text, type, buttons});
         if (m_answers.empty())
             return 0;
@@ -38,10 +54,15 @@ public:
     }
     void WaitForProcess(const std::string& message, HANDLE process) override
     {
+        ViolatesRedirectionOff("host WaitForProcess");
         waits.push_back(message);
         waitedProcessEnded = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
     }
-    void WriteLogAndClose() override { ++closes; }
+    void WriteLogAndClose() override
+    {
+        ViolatesRedirectionOff("host WriteLogAndClose");
+        ++closes;
+    }
 
     std::vector<std::string> lines;
     std::vector<Box> boxes;

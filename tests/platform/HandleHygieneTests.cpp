@@ -63,7 +63,7 @@ TEST(HandleHygiene, RegistryOperationsCloseTheirKeys)
     });
     ExpectNoHandleLeft("ReadGuiSettings", [&] { ReadGuiSettings(registry); });
     SHDeleteKeyA(HKEY_CURRENT_USER, root.c_str());
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, root.c_str());
+    DeleteMachineKeyTree(root);
 }
 
 TEST(HandleHygiene, FileAndProcessLookupsCloseTheirHandles)

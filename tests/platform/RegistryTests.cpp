@@ -26,21 +26,25 @@ protected:
     ~RegistryTest() override
     {
         SHDeleteKeyA(HKEY_CURRENT_USER, m_root.c_str());
-        SHDeleteKeyA(HKEY_LOCAL_MACHINE, m_root.c_str());
+        testing_support::DeleteMachineKeyTree(m_root);
     }
 
+    // The machine key is read in the 32-bit view in every build; the user's keys have one view.
+    static REGSAM ViewOf(HKEY root) { return root == HKEY_LOCAL_MACHINE ? testing_support::kMachineKeyView : 0; }
+
     static void SetValue(HKEY root, const std::string& keyPath, const char* name, DWORD type, const void* data,
-                         DWORD size)
+                         DWORD size, REGSAM view = 0)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS | (view ? view : ViewOf(root)), nullptr, &key, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
         RegCloseKey(key);
     }
-    static void SetText(HKEY root, const std::string& keyPath, const char* name, DWORD type, const std::string& text)
+    static void SetText(HKEY root, const std::string& keyPath, const char* name, DWORD type, const std::string& text,
+                        REGSAM view = 0)
     {
-        SetValue(root, keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+        SetValue(root, keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1), view);
     }
     static void SetDword(HKEY root, const std::string& keyPath, const char* name, DWORD value)
     {
@@ -49,7 +53,7 @@ protected:
     static bool KeyExists(HKEY root, const std::string& keyPath)
     {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ | ViewOf(root), &key) != ERROR_SUCCESS)
             return false;
         RegCloseKey(key);
         return true;
@@ -82,6 +86,20 @@ TEST_F(RegistryTest, InstallDirectoryMustBeAShortEnoughPlainString)
 
     SetText(HKEY_LOCAL_MACHINE, m_machine, "InstallDirectory", REG_SZ, exactly260 + "x");
     EXPECT_FALSE(registry.ReadInstallDirectory(other)) << "261 bytes";
+}
+
+TEST_F(RegistryTest, InstallDirectoryIsReadInTheViewOfTheShippedThirtyTwoBitProgram)
+{
+    // Only the 64-bit view names a folder: a 64-bit build that read its own view would take it.
+    SetText(HKEY_LOCAL_MACHINE, m_machine, "InstallDirectory", REG_SZ, "C:\\Only In The 64-bit View\\",
+            KEY_WOW64_64KEY);
+    std::string directory = "unchanged";
+    EXPECT_FALSE(registry.ReadInstallDirectory(directory));
+    EXPECT_EQ("unchanged", directory);
+
+    SetText(HKEY_LOCAL_MACHINE, m_machine, "InstallDirectory", REG_SZ, "C:\\Nox Racing\\");
+    EXPECT_TRUE(registry.ReadInstallDirectory(directory));
+    EXPECT_EQ("C:\\Nox Racing\\", directory);
 }
 
 TEST_F(RegistryTest, DwordSettingsNeedTheRightTypeAndSizeAndKeepTheDefaultOtherwise)

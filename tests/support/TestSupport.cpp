@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <shlwapi.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -57,6 +58,20 @@ NetworkShare::NetworkShare()
 }
 
 NetworkShare::~NetworkShare() { RemoveTree(m_folder); }
+
+void DeleteMachineKeyTree(const std::string& path)
+{
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        // Opened by name: a view given with a predefined root alone is not kept.
+        const std::string software = "Software\\";
+        HKEY key = nullptr;
+        if (path.compare(0, software.size(), software) != 0 ||
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+            continue;
+        SHDeleteKeyA(key, path.substr(software.size()).c_str());
+        RegCloseKey(key);
+    }
+}
 
 void RemoveTree(const std::string& path)
 {

@@ -9,6 +9,10 @@
 
 namespace testing_support {
 
+// The registry view every build of the installer keeps the maker's machine key in: the shipped
+// 32-bit program's (Software\\WOW6432Node on 64-bit Windows).
+constexpr REGSAM kMachineKeyView = KEY_WOW64_32KEY;
+
 // Folder of the running test executable, with a final backslash. The build puts every executable of
 // a tree, the installers included, into that folder.
 std::string ExeDir();
@@ -48,6 +52,8 @@ private:
 };
 
 void RemoveTree(const std::string& path);
+// Deletes the key `path` ("Software\\...") of HKEY_LOCAL_MACHINE with its subkeys, in both views.
+void DeleteMachineKeyTree(const std::string& path);
 // The names that match `pattern` (a folder and a wildcard, "C:\\x\\*.txt"), sorted, without "." and "..".
 std::vector<std::string> FileNames(const std::string& pattern);
 std::string ReadWholeFile(const std::string& path);
