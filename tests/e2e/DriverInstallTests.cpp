@@ -133,7 +133,7 @@ TEST_F(DriverInstall, V2InstallsOnWindows10WhenTheDriverIsMissingOlderOrNewer)
         }
         const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
         EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs) << c.name;
-        EXPECT_EQ(std::string("Win10 x64\n") + c.line, run.log) << c.name;
+        EXPECT_EQ(std::string("Win10 x64\n") + c.line + "\nProtInstall.exe ended with code 0", run.log) << c.name;
         EXPECT_EQ("5.70.100.0", DriverVersion()) << c.name;
         EXPECT_TRUE(ServiceRegistered()) << c.name << ": registered by the protocol installer";
         EXPECT_TRUE(HasV2Package()) << c.name;
@@ -242,7 +242,7 @@ TEST_F(DriverInstall, ReadOnlyPackageFilesAreReplacedAndADriverTheProtocolInstal
     EXPECT_EQ((std::vector<std::string>{
                   kConsent, Failure("Ethernet Driver install failed, restart windows and immediately re-run installer")}),
               run.dialogs);
-    EXPECT_EQ("Win10 x64\nUpdating OLD ethernet drivers", run.log);
+    EXPECT_EQ("Win10 x64\nUpdating OLD ethernet drivers\nProtInstall.exe ended with code 1", run.log);
     EXPECT_EQ("5.70.100.0", FileVersionText(InstallFile("EthDrv\\NxNtSp50.sys")));
     EXPECT_NE("old", ReadWholeFile(InstallFile("EthDrv\\ProtInstall.exe")));
     EXPECT_EQ("5.70.20.2", DriverVersion());
@@ -253,7 +253,8 @@ TEST_F(DriverInstall, ADriverTheProtocolInstallerDidNotLeaveIsCopiedFromThePacka
     SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", "fail");
     const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
-    EXPECT_EQ("Win10 x64\nInstalling NEW ethernet drivers\nCopying ethernet driver", run.log);
+    EXPECT_EQ("Win10 x64\nInstalling NEW ethernet drivers\nProtInstall.exe ended with code 1\nCopying ethernet driver",
+              run.log);
     EXPECT_EQ("5.70.100.0", DriverVersion());
     EXPECT_FALSE(ServiceRegistered());
 }

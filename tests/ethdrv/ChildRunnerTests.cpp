@@ -1,6 +1,8 @@
 // The child process runner: line splitting alone, then real console children under Wine.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,4 +191,21 @@ TEST(ChildRunner, GivesUpOnOutputThatAProcessLeftBehindKeepsOpenInsteadOfWaiting
     HANDLE server = OpenProcess(PROCESS_TERMINATE, FALSE, serverId);
     TerminateProcess(server, 0);
     CloseHandle(server);
+}
+
+TEST(ChildRunner, TheChildGetsNoConsoleWindowAndInheritsOnlyItsThreeStandardHandles)
+{
+    // An inheritable handle of this process that is not the child's: another part of the program
+    // may hold one, and the child must not be able to use it.
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    const NRHandle event(CreateEventA(&inheritable, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    char value[32] = {};
+    std::snprintf(value, sizeof(value), "%llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(event.Get())));
+    RecordingHost host;
+    Lines lines;
+    ASSERT_TRUE(RunRedirectedChild(lines, "\"" + BuildFile("inherit_probe.exe") + "\" " + value, host));
+    EXPECT_EQ(Lines{"no console window"}, lines);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(event.Get(), 0)) << "the child could set it";
 }

@@ -2,9 +2,15 @@
 
 #include <shlwapi.h>
 
+#include <string>
+#include <thread>
+
 #include "TestSupport.h"
 #include "platform/Elevation.h"
+#include "platform/Handle.h"
+#include "platform/Lookups.h"
 #include "platform/SystemInfo.h"
+#include "platform/Text.h"
 
 using namespace testing_support;
 
@@ -140,4 +146,66 @@ TEST(ElevatedRun, WaitsForTheProgramAndGivesItsExitCodeOrSaysItCouldNotStart)
               RunElevatedAndWait(std::wstring(probe.begin(), probe.end()), SW_HIDE, exitCode));
     EXPECT_EQ(static_cast<DWORD>(OsWin10), exitCode);
     EXPECT_EQ(ElevatedRun::Failed, RunElevatedAndWait(L"C:\\nox-no-such-program.exe", SW_HIDE, exitCode));
+}
+
+TEST(ElevatedRun, TheWaitingThreadGoesOnAnsweringItsWindows)
+{
+    // A broadcast or a COM call waits for every window of the thread that runs the elevated copy.
+    TempDir dir;
+    const std::string program = dir.File("elevated_wait_" + std::to_string(GetCurrentProcessId()) + ".exe");
+    ASSERT_TRUE(CopyFileA(BuildFile("NoxNetServer.exe").c_str(), program.c_str(), FALSE));
+    const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    bool answered = false;
+    std::thread caller([&] {
+        const std::string name = program.substr(program.rfind('\\') + 1);
+        DWORD id = 0;
+        for (int waited = 0; !FindProcessByName(name.c_str(), id) && waited < 20000; waited += 20)
+            Sleep(20);
+        DWORD_PTR result = 0;
+        answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) != 0;
+        const NRHandle running(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        if (running)
+            TerminateProcess(running.Get(), 3);
+    });
+    DWORD exitCode = 0;
+    EXPECT_EQ(ElevatedRun::Finished, RunElevatedAndWait(AnsiToWide(program), SW_HIDE, exitCode));
+    caller.join();
+    DestroyWindow(window);
+    EXPECT_TRUE(answered) << "the window was not answered while the elevated copy ran";
+    EXPECT_EQ(3u, exitCode);
+}
+
+namespace {
+
+UINT RemoteZ(const std::wstring& root) { return root == L"Z:\\" ? DRIVE_REMOTE : DRIVE_FIXED; }
+bool ShareOfZ(const std::wstring& path, std::wstring& unc)
+{
+    unc = L"\\\\server\\tools" + path.substr(2);
+    return true;
+}
+bool NoShare(const std::wstring&, std::wstring&) { return false; }
+
+}  // namespace
+
+TEST(ElevatedRun, AProgramOnAMappedDriveIsStartedByItsUncPath)
+{
+    // The elevated token does not see the drives the user mapped.
+    const struct
+    {
+        const wchar_t* program;
+        bool (*universalName)(const std::wstring&, std::wstring&);
+        const wchar_t* started;
+    } cases[] = {
+        {L"Z:\\setup\\NoxSetup.exe", ShareOfZ, L"\\\\server\\tools\\setup\\NoxSetup.exe"},
+        {L"Z:\\setup\\NoxSetup.exe", NoShare, L"Z:\\setup\\NoxSetup.exe"},
+        {L"C:\\Downloads\\NoxSetup.exe", ShareOfZ, L"C:\\Downloads\\NoxSetup.exe"},
+        {L"\\\\server\\tools\\NoxSetup.exe", ShareOfZ, L"\\\\server\\tools\\NoxSetup.exe"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::wstring(c.started), PathForElevatedRun(c.program, NetworkDrives{RemoteZ, c.universalName}));
+    }
+    // Windows' own answer for a local program leaves it as it is.
+    const std::wstring local = AnsiToWide(BuildFile("os_probe.exe"));
+    EXPECT_EQ(local, PathForElevatedRun(local));
 }

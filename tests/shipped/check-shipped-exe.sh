@@ -36,8 +36,12 @@ done
   || fail "the manifest does not declare per-monitor DPI awareness (dpiAware true/pm)"
 "$strings" "$exe" | grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
   || fail "the manifest does not declare per-monitor DPI awareness (dpiAwareness PerMonitorV2, PerMonitor)"
+# On a Remote Desktop session host, Windows gives a program that is not Terminal-Server aware a
+# private Windows folder of its user's.
+echo "$headers" | sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' | grep -q "TERMINAL_SERVICE_AWARE" \
+  || fail "not linked as Terminal-Server aware (--tsaware)"
 echo "$headers" | grep -Eq "^Entry 4 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Security Directory" \
   || fail "no Authenticode signature"
 
-[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, known DLLs only, nothing older Windows lack, version, manifest and signature present"
+[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, known DLLs only, nothing older Windows lack, version, manifest, Terminal-Server awareness and signature present"
 [ "$failures" -eq 0 ]
