@@ -25,13 +25,14 @@ mkdir -p "$shots"
 on_user_display=${DISPLAY:+yes}
 wine_session_start "$demo/wineprefix" use-user-display
 
-# The shipped installer, unless this kernel runs no 32-bit code; then the 64-bit build shows the same.
+# The shipped installer, unless 32-bit programs cannot run here (a kernel without 32-bit code, or
+# no 32-bit Wine to be had); then the 64-bit build shows the same, and says why.
 if python3 "$root/scripts/runs-32bit-code.py" >"$demo/probe-32bit.txt"; then
-  tree=i686 view=32 library=x86 what="the shipped 32-bit installer, under WoW64"
+  tree=i686 library=x86 what="the shipped 32-bit installer, under WoW64"
 else
   [ $? -eq 1 ] || { cat "$demo/probe-32bit.txt" >&2; exit 1; }
-  tree=x86_64 view=64 library=x64
-  what="the 64-bit build: this kernel runs no 32-bit code ($(cat "$demo/probe-32bit.txt"))"
+  tree=x86_64 library=x64
+  what="the 64-bit build, since the shipped 32-bit one cannot run here: $(tr '\n' ' ' <"$demo/probe-32bit.txt")"
 fi
 installer="$root/build/$tree/NoxSetup.exe"
 # A 64-bit program: it sees the driver folder as Windows loads drivers from it, not redirected.
@@ -42,8 +43,8 @@ echo "Runs $installer: $what"
 tools_dir="$WINEPREFIX/drive_c/Nox Racing"
 mkdir -p "$tools_dir"
 rm -f "$tools_dir"/Install_log_*.txt
-# A 32-bit program reads HKLM\Software in its own view (Software\WOW6432Node).
-wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /reg:$view /f \
+# Every build reads the machine key in the shipped 32-bit program's view (Software\WOW6432Node).
+wine_run 60 reg add 'HKLM\Software\Nox Racing' /v InstallDirectory /t REG_SZ /d 'C:\Nox Racing\' /reg:32 /f \
   >/dev/null 2>&1
 
 shot() {  # file x y width height

@@ -11,12 +11,16 @@ scripts/install-deps.sh
 scripts/build.sh
 
 status=0
-# Before the suite: whether this kernel runs 32-bit code at all (see the probe for why it may not).
+# Before the suite: whether the 32-bit tests can run here at all. Only two reasons skip them, both
+# said in the last lines: a kernel that runs no 32-bit code, and a 32-bit Wine the package registry
+# could not install (the reason install-deps.sh kept). Anything else fails the run.
 runs_32bit=yes
-python3 scripts/runs-32bit-code.py || case $? in
+probe_32bit=$(python3 scripts/runs-32bit-code.py) || case $? in
   1) runs_32bit=no ;;
   *) runs_32bit=broken status=1 ;;
 esac
+why_not_32bit=$(echo "$probe_32bit" | head -n 1)
+[ -z "$probe_32bit" ] || echo "32-bit tests: $probe_32bit"
 
 . "$root/scripts/wine-session.sh"
 wine_session_start "$root/build/x86_64/wineprefix"
@@ -58,7 +62,7 @@ run_ctest "fuzz (build/fuzz)" --test-dir build/fuzz
 echo
 printf '%s' "$summary"
 case $runs_32bit in
-  no) echo "32-bit tests NOT run: this kernel runs no 32-bit code" ;;
+  no) echo "32-bit tests NOT run: $why_not_32bit" ;;
   broken) echo "32-bit tests NOT run: 32-bit Wine does not start (see above)" ;;
 esac
 echo "total: $passed_total passed, $failed_total failed"
