@@ -165,8 +165,9 @@ bool RanElevatedInstance(const StartupSystem& system, bool testMode, int showCom
 
 }  // namespace
 
-const StartupSystem kThisSystem = {IsWow64,          DetectThisSystem, "kernel32.dll", VerifyOwnSignature,
-                                   QueryProcessElevation, RunElevatedAndWait, QueryNativeMachine};
+const StartupSystem kThisSystem = {
+    IsWow64,           DetectThisSystem, "kernel32.dll", VerifyOwnSignature, QueryProcessElevation, RunElevatedAndWait,
+    QueryNativeMachine};
 
 bool IsVersionQuery(const char* commandLine) { return commandLine && std::strcmp(commandLine, "/version") == 0; }
 

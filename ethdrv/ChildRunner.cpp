@@ -138,8 +138,8 @@ bool LaunchRedirectedChild(const std::string& commandLine, HANDLE output, HANDLE
     // CreateProcessA may write into the command line it is given.
     std::string writable = commandLine;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                        &startup.StartupInfo, &info))
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup.StartupInfo,
+                        &info))
         return false;
     CloseHandle(info.hThread);
     process.Reset(info.hProcess);

@@ -282,8 +282,7 @@ RedirectionSwitches ProcessRedirectionSwitches()
 const DriverInstallSystem kWindowsDriverInstallSystem = {HasAdministratorRights, WindowsStartElevated,
                                                          ExtractResourceToFile};
 
-RedirectionOff::RedirectionOff(const RedirectionSwitches& switches, const char* offFailure,
-                               const char* restoreFailure)
+RedirectionOff::RedirectionOff(const RedirectionSwitches& switches, const char* offFailure, const char* restoreFailure)
     : m_restoreFailure(restoreFailure)
 {
     if (switches.off && switches.restore) {

@@ -21,10 +21,10 @@ namespace {
 constexpr LONG kTrustNoSignature = static_cast<LONG>(0x800B0100);
 constexpr LONG kTrustBadDigest = static_cast<LONG>(0x80096010);
 constexpr LONG kTrustProviderUnknown = static_cast<LONG>(0x800B0001);
-constexpr LONG kUntrustedRoot = static_cast<LONG>(0x800B0109);   // CERT_E_UNTRUSTEDROOT
-constexpr LONG kNoChainToRoot = static_cast<LONG>(0x800B010A);   // CERT_E_CHAINING
-constexpr LONG kUntrustedCa = static_cast<LONG>(0x800B0112);     // CERT_E_UNTRUSTEDCA
-constexpr DWORD kCacheOnlyUrlRetrieval = 0x00001000;           // WTD_CACHE_ONLY_URL_RETRIEVAL
+constexpr LONG kUntrustedRoot = static_cast<LONG>(0x800B0109);  // CERT_E_UNTRUSTEDROOT
+constexpr LONG kNoChainToRoot = static_cast<LONG>(0x800B010A);  // CERT_E_CHAINING
+constexpr LONG kUntrustedCa = static_cast<LONG>(0x800B0112);    // CERT_E_UNTRUSTEDCA
+constexpr DWORD kCacheOnlyUrlRetrieval = 0x00001000;            // WTD_CACHE_ONLY_URL_RETRIEVAL
 
 // What a missing intermediate or root certificate gives, which a download may mend.
 bool IsChainOrRootFailure(LONG result)
@@ -180,7 +180,8 @@ bool VerifyFileSignature(const std::wstring& path, std::string& message, WinVeri
     const std::string signer = SignerName(functions, check->State());
     if (signer == kExpectedSignerName)
         return true;
-    message = signer.empty() ? std::string("The signer of the file cannot be read")
-                             : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(), kExpectedSignerName);
+    message = signer.empty()
+                  ? std::string("The signer of the file cannot be read")
+                  : FormatText("The file is signed by \"%s\", not by %s", signer.c_str(), kExpectedSignerName);
     return false;
 }

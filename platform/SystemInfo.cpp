@@ -55,9 +55,10 @@ std::uint16_t QueryNativeMachine()
 {
     typedef BOOL(WINAPI * IsWow64Process2Fn)(HANDLE, USHORT*, USHORT*);
     HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    auto isWow64Process2 = kernel32 ? reinterpret_cast<IsWow64Process2Fn>(
-                                          reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process2")))
-                                    : nullptr;
+    auto isWow64Process2 =
+        kernel32
+            ? reinterpret_cast<IsWow64Process2Fn>(reinterpret_cast<void*>(GetProcAddress(kernel32, "IsWow64Process2")))
+            : nullptr;
     USHORT processMachine = IMAGE_FILE_MACHINE_UNKNOWN, nativeMachine = IMAGE_FILE_MACHINE_UNKNOWN;
     if (!isWow64Process2 || !isWow64Process2(GetCurrentProcess(), &processMachine, &nativeMachine))
         return IMAGE_FILE_MACHINE_UNKNOWN;

@@ -35,8 +35,7 @@ void SetInstallDirectory(const std::string& directory)
     HKEY key = nullptr;
     // The 32-bit view, which every build of the installer reads.
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
-                        nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, "InstallDirectory", 0, REG_SZ, reinterpret_cast<const BYTE*>(directory.c_str()),
                    static_cast<DWORD>(directory.size() + 1));

@@ -74,8 +74,7 @@ void SetInstallDirectory(const std::string* directory)
 {
     HKEY key = nullptr;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nox Racing", 0, nullptr, 0, KEY_ALL_ACCESS | kMachineKeyView,
-                        nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
         ADD_FAILURE() << "the maker's machine key cannot be opened";
         return;
     }

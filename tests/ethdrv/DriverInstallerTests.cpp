@@ -68,10 +68,10 @@ protected:
 
     // The system with the recording switches, and the given start of the protocol installer and
     // extraction.
-    static DriverInstallSystem System(decltype(DriverInstallSystem::startElevated) start =
-                                          kWindowsDriverInstallSystem.startElevated,
-                                      decltype(DriverInstallSystem::extractResource) extract = ExtractResourceToFile,
-                                      decltype(DriverInstallSystem::hasAdministratorRights) rights = Granted)
+    static DriverInstallSystem System(
+        decltype(DriverInstallSystem::startElevated) start = kWindowsDriverInstallSystem.startElevated,
+        decltype(DriverInstallSystem::extractResource) extract = ExtractResourceToFile,
+        decltype(DriverInstallSystem::hasAdministratorRights) rights = Granted)
     {
         DriverInstallSystem system = {rights, start, extract};
         system.redirectionSwitches = RedirectionRecorder::Switches;
@@ -370,20 +370,35 @@ TEST_F(DriverInstallerTest, V2ReadsTheDriversVersionBeforeAndAfterTheProtocolIns
     const struct
     {
         const char* name;
-        const char* driverBefore;  // a stand-in file, or null
+        const char* driverBefore;    // a stand-in file, or null
         bool realProtocolInstaller;  // else a child that ends at once and leaves the driver as it was
         Lines lines;
         const char* failure;  // the box's text, or null
         const char* versionAfter;
         int redirectionBlocks;
     } cases[] = {
-        {"fresh", nullptr, true, {"Installing NEW ethernet drivers", "ProtInstall.exe ended with code 0"}, nullptr,
-         "5.70.100.0", 2},
+        {"fresh",
+         nullptr,
+         true,
+         {"Installing NEW ethernet drivers", "ProtInstall.exe ended with code 0"},
+         nullptr,
+         "5.70.100.0",
+         2},
         {"up to date", "package\\v2\\NxNtSp50.sys", true, {"Ethernet drivers up to date"}, nullptr, "5.70.100.0", 1},
-        {"older", older, true, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"}, nullptr,
-         "5.70.100.0", 2},
-        {"newer", "NxNtSp50-5.70.200.0.sys", true, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
-         nullptr, "5.70.100.0", 2},
+        {"older",
+         older,
+         true,
+         {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
+         nullptr,
+         "5.70.100.0",
+         2},
+        {"newer",
+         "NxNtSp50-5.70.200.0.sys",
+         true,
+         {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
+         nullptr,
+         "5.70.100.0",
+         2},
         {"left no driver",
          nullptr,
          false,
@@ -391,8 +406,13 @@ TEST_F(DriverInstallerTest, V2ReadsTheDriversVersionBeforeAndAfterTheProtocolIns
          nullptr,
          "5.70.100.0",
          3},
-        {"left the old driver", older, false, {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
-         "Ethernet Driver install failed, restart windows and immediately re-run installer", "5.70.20.2", 2},
+        {"left the old driver",
+         older,
+         false,
+         {"Updating OLD ethernet drivers", "ProtInstall.exe ended with code 0"},
+         "Ethernet Driver install failed, restart windows and immediately re-run installer",
+         "5.70.20.2",
+         2},
     };
     for (const auto& c : cases) {
         RemoveInstalledDriver();
@@ -426,10 +446,11 @@ TEST_F(DriverInstallerTest, WindowsOnArmIsToldTheDriverIsForX86AndX64PcsOnlyAndN
         InstallEthernetDrivers(host, m_system);
         EXPECT_TRUE(host.lines.empty());
         ASSERT_EQ(1u, host.boxes.size());
-        EXPECT_EQ("This PC runs Windows on ARM64\n"
-                  "The Nox Racing ethernet driver is for x86 and x64 PCs only and cannot be installed here" +
-                      std::string(kExit),
-                  host.boxes[0].text);
+        EXPECT_EQ(
+            "This PC runs Windows on ARM64\n"
+            "The Nox Racing ethernet driver is for x86 and x64 PCs only and cannot be installed here" +
+                std::string(kExit),
+            host.boxes[0].text);
         EXPECT_EQ(1, host.closes);
         EXPECT_FALSE(host.installDrivers);
         EXPECT_EQ(0, m_redirection.offCalls) << "the driver folder is not even read";

@@ -8,10 +8,7 @@ namespace {
 RedirectionRecorder* g_recorder = nullptr;
 
 // Only a 32-bit process under WoW64 that plays 64-bit Windows is really redirected.
-bool ForwardToWindows()
-{
-    return sizeof(void*) == 4 && g_isWow64 && QueryWow64Process();
-}
+bool ForwardToWindows() { return sizeof(void*) == 4 && g_isWow64 && QueryWow64Process(); }
 
 BOOL WINAPI RecordOff(PVOID* saved)
 {

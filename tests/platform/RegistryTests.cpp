@@ -36,8 +36,9 @@ protected:
                          DWORD size, REGSAM view = 0)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS | (view ? view : ViewOf(root)), nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | (view ? view : ViewOf(root)),
+                                  nullptr, &key, nullptr));
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
         RegCloseKey(key);
     }

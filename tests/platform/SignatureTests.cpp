@@ -133,7 +133,11 @@ TEST(VerifyFileSignature, TriesTheCacheFirstAndDownloadsOnlyAfterAChainOrRootFai
         {"the cache suffices", 0, 0, {kCacheOnly}, true, "File signature is OK"},
         {"a root only a download finds", kUntrustedRoot, 1, {kCacheOnly, 0}, true, "File signature is OK"},
         {"no root anywhere", kUntrustedRoot, 2, {kCacheOnly, 0}, false, "WinVerifyTrust failed with error 0x800B0109"},
-        {"a damaged file is not tried again", kBadDigest, 1, {kCacheOnly}, false,
+        {"a damaged file is not tried again",
+         kBadDigest,
+         1,
+         {kCacheOnly},
+         false,
          "The signature of the file is invalid"},
     };
     for (const auto& c : cases) {
@@ -141,8 +145,8 @@ TEST(VerifyFileSignature, TriesTheCacheFirstAndDownloadsOnlyAfterAChainOrRootFai
         g_replacedAnswer = c.replaced;
         g_answersToReplace = c.replacedAnswers;
         std::string message;
-        const bool accepted = VerifyFileSignature(AnsiToWide(BuildFile("fixture-signed-maker.exe")), message,
-                                                  RecordingWinVerifyTrust);
+        const bool accepted =
+            VerifyFileSignature(AnsiToWide(BuildFile("fixture-signed-maker.exe")), message, RecordingWinVerifyTrust);
         EXPECT_EQ(c.accepted, accepted) << c.name;
         EXPECT_EQ(c.message, message) << c.name;
         std::vector<DWORD> verifications;

@@ -132,8 +132,10 @@ TEST(ScrollBar, AHeldArrowRepeatsAfterHalfASecondThenEveryTenthUntilTheMouseLeav
     const std::vector<DWORD> times = TimesOfPosts(parent.Handle(), WM_NR_SCROLL_LINE, 1000);
     ASSERT_GE(times.size(), 4u) << "one at once, one after 500 ms, then one each 100 ms";
     EXPECT_GE(times[1], 480u) << "timers never fire early";
-    for (size_t i = 2; i < times.size(); ++i)
-        EXPECT_GE(times[i] - times[i - 1], 85u);
+    // Each post is seen a little after it was made, by however long this thread took to look: one
+    // gap can look short under load, the repeats on the whole cannot.
+    const DWORD repeats = static_cast<DWORD>(times.size() - 2);
+    EXPECT_GE(times.back() - times[1], repeats * 85u) << "one each 100 ms, not faster";
 
     SendMessageA(bar.Handle(), WM_MOUSELEAVE, 0, 0);
     TimesOfPosts(parent.Handle(), WM_NR_SCROLL_LINE, 50);  // one may have been under way
