@@ -65,17 +65,7 @@ bool FileVersionReader::Read(const std::string& path, FileVersion& version) cons
     return true;
 }
 
-std::string SystemWindowsFolder()
-{
-    char buffer[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryA(buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string();
-    std::string folder(buffer, length);
-    if (folder.back() != '\\')
-        folder += '\\';
-    return folder;
-}
+std::string SystemWindowsFolder() { return WindowsFolderPath(GetSystemWindowsDirectoryA); }
 
 bool FindServerProcess(DWORD& processId) { return FindProcessByName(kServerProcessName, processId); }
 

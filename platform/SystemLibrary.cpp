@@ -27,16 +27,22 @@ void RestrictLibrarySearchToSystemFolder()
         setDirectory(L"");
 }
 
-std::string SystemLibraryPath(const char* fileName)
+std::string WindowsFolderPath(UINT(WINAPI* query)(LPSTR, UINT))
 {
-    char folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    char buffer[MAX_PATH] = {};
+    const UINT length = query(buffer, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::string();
-    std::string path(folder, length);
-    if (path.back() != '\\')
-        path += '\\';
-    return path + fileName;
+    std::string folder(buffer, length);
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+std::string SystemLibraryPath(const char* fileName)
+{
+    const std::string folder = WindowsFolderPath(GetSystemDirectoryA);
+    return folder.empty() ? folder : folder + fileName;
 }
 
 HMODULE LoadLibraryByFullPath(const std::string& path)

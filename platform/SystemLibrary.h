@@ -12,6 +12,10 @@
 // update), otherwise SetDllDirectoryW(L"") takes the current folder out of the search.
 void RestrictLibrarySearchToSystemFolder();
 
+// A folder of Windows as a GetSystemDirectoryA-like call names it, with a final backslash; empty
+// when it cannot be read.
+std::string WindowsFolderPath(UINT(WINAPI* query)(LPSTR, UINT));
+
 // "<system folder>\<fileName>": SysWOW64 for a 32-bit process on 64-bit Windows, as the process
 // sees its own system folder. Empty when the system folder cannot be read.
 std::string SystemLibraryPath(const char* fileName);
