@@ -148,3 +148,68 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
     EXPECT_LE(1, events.Count(EVENT_OBJECT_VALUECHANGE));
     RemoveInstalledDriver();
 }
+
+TEST(ScreenReader, HearsTheFocusedButtonOfTheConsentBoxAndFollowsTheKeyboard)
+{
+    const ScopedComApartment com;
+    WinEventRecorder events;
+    InstallerRun run("NoxSetup.exe", "win10");
+    const DWORD pid = run.Process().Id();
+    events.Follow(pid);
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = ShownToolkitDialog(pid)) != nullptr; }, InstallerRun::kTimeoutMs));
+    HWND window = WaitForProcessWindow(pid, "NoxSetupWnd", InstallerRun::kTimeoutMs);
+
+    // The button with the keyboard focus, and what the latest focus event names, resolved as a
+    // reader resolves it.
+    // Tests beside this one take the foreground at times: the box is brought back, and must then
+    // put the focus back itself.
+    std::string heard;
+    const auto focusedOn = [&](const std::string& caption) {
+        return PumpUntil(
+            [&] {
+                if (ThreadActiveWindow(box) != box)
+                    SetForegroundWindow(box);
+                const Accessible focus = events.LastFocus();
+                heard = focus && focus.Role() == ROLE_SYSTEM_PUSHBUTTON ? focus.Name() : std::string();
+                return WindowText(ThreadFocus(box)) == caption && heard == caption;
+            },
+            5000);
+    };
+    EXPECT_TRUE(focusedOn("Yes")) << "focus on \"" << WindowText(ThreadFocus(box)) << "\", heard \"" << heard << "\"";
+    EXPECT_TRUE(Accessible::OfWindow(window).State() & STATE_SYSTEM_UNAVAILABLE) << "the window under the box";
+
+    // The main window activated under the box, as Alt+Tab or the taskbar does: the box comes forward
+    // with its focus.
+    // The window's pane takes the focus as it is activated; then the box takes it back.
+    const size_t before = events.Events().size();
+    const auto paneFocused = [&] {
+        for (size_t i = before; i < events.Events().size(); ++i)
+            if (events.Events()[i].event == EVENT_OBJECT_FOCUS && events.Events()[i].windowClass == "TNRListBox" &&
+                events.Events()[i].process == pid)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            if (!paneFocused())
+                SetForegroundWindow(window);
+            const Accessible focus = events.LastFocus();
+            heard = focus ? focus.Name() : std::string();
+            return paneFocused() && ThreadActiveWindow(box) == box && WindowText(ThreadFocus(box)) == "Yes" &&
+                   heard == "Yes";
+        },
+        5000))
+        << "active \"" << WindowText(ThreadActiveWindow(box)) << "\", focus on \"" << WindowText(ThreadFocus(box))
+        << "\", heard \"" << heard << "\"";
+
+    PressKeyAsUser(box, VK_TAB);
+    EXPECT_TRUE(focusedOn("No")) << "focus on \"" << WindowText(ThreadFocus(box)) << "\", heard \"" << heard << "\"";
+    std::cout << "Screen reader's view of the consent box, focus on No:\n"
+              << ScreenReaderView(Accessible::OfWindow(box));
+    PressKeyAsUser(box, VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
+                          InstallerRun::kTimeoutMs))
+        << "No ends the installer";
+    EXPECT_EQ(0u, run.WaitForExit());
+}

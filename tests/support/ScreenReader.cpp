@@ -85,6 +85,21 @@ Accessible Accessible::OfWindow(HWND window)
     return result;
 }
 
+Accessible Accessible::OfEvent(HWND window, LONG objectId, LONG childId)
+{
+    IAccessible* object = nullptr;
+    VARIANT child;
+    VariantInit(&child);
+    if (FAILED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
+                                         &child)) ||
+        !object)
+        return Accessible();
+    Accessible result(object, child.vt == VT_I4 ? child.lVal : CHILDID_SELF);
+    object->Release();
+    VariantClear(&child);
+    return result;
+}
+
 long Accessible::Role() const
 {
     VARIANT role;
@@ -252,7 +267,7 @@ void CALLBACK WinEventRecorder::Callback(HWINEVENTHOOK /*hook*/, DWORD event, HW
         process = GetProcessIdOfThread(raiser);
         CloseHandle(raiser);
     }
-    g_recorder->m_events.push_back(Event{process, event, name, objectId, childId});
+    g_recorder->m_events.push_back(Event{process, event, name, objectId, childId, hwnd});
 }
 
 int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG childId) const
@@ -266,6 +281,18 @@ int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG ch
                      : 0;
     }
     return count;
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+Accessible WinEventRecorder::LastFocus() const
+{
+    for (auto e = m_events.rbegin(); e != m_events.rend(); ++e)
+        if (e->process == m_followed && e->event == EVENT_OBJECT_FOCUS)
+            return Accessible::OfEvent(e->hwnd, e->objectId, e->childId);
+    return Accessible();
 }
 
 }  // namespace testing_support

@@ -129,7 +129,7 @@ void NRButton::SetFocused(int focused)
 
 long NRButton::AccessibleState() const
 {
-    long state = STATE_SYSTEM_FOCUSABLE;
+    long state = m_focusable ? STATE_SYSTEM_FOCUSABLE : 0;
     if (m_focused)
         state |= STATE_SYSTEM_FOCUSED;
     if (m_default)
@@ -250,6 +250,8 @@ void NRButton::Paint(NRDrawContext& context)
     CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator, colours.text,
                 colours.text);
     SetBkMode(dc, previousMode);
+    if (m_focusable && m_focused)
+        FocusMark(context, client, colours.text);
 }
 
 bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -273,6 +275,13 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
     }
     case WM_ERASEBKGND:
         result = 1;
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The flag follows the system's focus, so readers and the face always say where it is. The
+        // system raises the focus event for a window that takes the focus: no second one here.
+        m_focused = message == WM_SETFOCUS;
+        Invalidate(true);
         return true;
     case WM_MOUSEMOVE: {
         const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);

@@ -86,6 +86,10 @@ public:
     void SetShortcut(const std::string& shortcut) { m_shortcut = shortcut; }
     void SetDefault(bool isDefault) { m_default = isDefault; }
     bool IsDefault() const { return m_default; }
+    // Whether the keyboard can focus it (a box's buttons); readers are told so, and its focus shows
+    // as a dotted mark.
+    void SetFocusable(bool focusable) { m_focusable = focusable; }
+    bool Focusable() const { return m_focusable; }
 
     // NRAccessibleSource: a push button named by its window text (the caption), pressed by its
     // default action.
@@ -132,4 +136,5 @@ private:
     int m_flashColourIndex = kDefaultFlashColourIndex;
     std::string m_shortcut;
     bool m_default = false;
+    bool m_focusable = false;
 };

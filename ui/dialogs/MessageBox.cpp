@@ -80,7 +80,25 @@ void NRMessageBoxButtons::DescribeButtonKeys(int index)
 {
     const std::vector<int>& keys = m_keys[index];
     m_buttons[index].SetShortcut(keys.empty() ? std::string() : KeyName(keys.front()));
-    m_buttons[index].SetDefault(std::find(keys.begin(), keys.end(), kEnter) != keys.end());
+    const int defaultButton = DefaultButton();
+    for (int i = 0; i < m_buttonCount; ++i)
+        m_buttons[i].SetDefault(i == defaultButton);
+}
+
+int NRMessageBoxButtons::DefaultButton() const
+{
+    for (int i = 0; i < m_buttonCount; ++i)
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), kEnter) != m_keys[i].end())
+            return i;
+    return 0;
+}
+
+int NRMessageBoxButtons::EscapeButton() const
+{
+    for (int i = 0; i < m_buttonCount; ++i)
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), kEscape) != m_keys[i].end())
+            return i;
+    return -1;
 }
 
 int NRMessageBoxButtons::ResultOfButton(int type, int index)
@@ -115,8 +133,12 @@ bool NRMessageBoxButtons::AddButtonKey(int index, int key)
 
 void NRMessageBoxButtons::CreateButtons()
 {
-    for (int i = 0; i < m_buttonCount; ++i)
+    std::vector<NRButton*> row;
+    for (int i = 0; i < m_buttonCount; ++i) {
         m_buttons[i].Create(Handle(), RECT{0, 0, 0, 0});
+        row.push_back(&m_buttons[i]);
+    }
+    m_focus.SetButtons(row, DefaultButton());
 }
 
 SIZE NRMessageBoxButtons::ButtonRowSize() const
@@ -148,8 +170,21 @@ bool NRMessageBoxButtons::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM w
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-        // The first button with the key presses itself; every key is the box's, matched or not.
+        // The focus keys first, then the first button with the key presses itself; every key is the
+        // box's, matched or not.
         const int key = static_cast<unsigned char>(wParam);
+        result = 0;
+        if (message == WM_KEYDOWN && m_focus.KeyDown(key, GetKeyState(VK_SHIFT) < 0))
+            return true;
+        if (message == WM_SYSKEYDOWN && key == VK_F4) {
+            // Alt+F4 does what Escape does; a box that Escape does not answer says so.
+            const int escape = EscapeButton();
+            if (escape >= 0)
+                m_buttons[escape].Activate();
+            else
+                MessageBeep(MB_OK);
+            return true;
+        }
         for (int i = 0; i < m_buttonCount; ++i) {
             if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end()) {
                 m_buttons[i].Activate();

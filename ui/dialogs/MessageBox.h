@@ -44,8 +44,14 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
-    // Tells button `index` its first key and whether Enter presses it, for screen readers.
+    // Tells button `index` its first key, and every button whether it is the default, for screen
+    // readers.
     void DescribeButtonKeys(int index);
+    // The button Enter presses when no button has the focus: the one with Enter among its keys,
+    // else the first.
+    int DefaultButton() const;
+    // The button with Escape among its keys; -1: none.
+    int EscapeButton() const;
     // Creates the buttons.
     void CreateButtons();
     // The size of the buttons' row, as measured.

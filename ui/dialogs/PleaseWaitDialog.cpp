@@ -48,6 +48,8 @@ void NRPleaseWaitDialog::SetSecondLine(const std::string& line)
 void NRPleaseWaitDialog::OnCreate()
 {
     m_cancel.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, m_showCancel ? 0 : WS_CHILD | WS_CLIPSIBLINGS);
+    if (m_showCancel)
+        m_focus.SetButtons({&m_cancel}, 0);
     LayOut();
     SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
     if (m_thread)
@@ -166,6 +168,8 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         OnTimer();
         return true;
     case WM_KEYDOWN:
+        if (m_focus.KeyDown(static_cast<int>(wParam), GetKeyState(VK_SHIFT) < 0))
+            return true;
         if (wParam == kEscape && m_showCancel)
             m_cancel.Activate();
         return true;
