@@ -149,6 +149,50 @@ HRESULT Accessible::NameStatus() const
     return result;
 }
 
+namespace {
+
+// The IAccessible behind a dispatch interface, as an element of its own.
+Accessible OfDispatch(IDispatch* dispatch)
+{
+    IAccessible* object = nullptr;
+    if (!dispatch || FAILED(dispatch->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&object))) || !object)
+        return Accessible();
+    Accessible result(object, CHILDID_SELF);
+    object->Release();
+    return result;
+}
+
+}  // namespace
+
+Accessible Accessible::Parent() const
+{
+    if (!m_object)
+        return Accessible();
+    if (m_childId != CHILDID_SELF)
+        return Accessible(m_object.get(), CHILDID_SELF);
+    IDispatch* dispatch = nullptr;
+    if (m_object->get_accParent(&dispatch) != S_OK || !dispatch)
+        return Accessible();
+    Accessible parent = OfDispatch(dispatch);
+    dispatch->Release();
+    return parent;
+}
+
+Accessible Accessible::Focus() const
+{
+    VARIANT focus;
+    VariantInit(&focus);
+    if (!m_object || m_childId != CHILDID_SELF || m_object->get_accFocus(&focus) != S_OK)
+        return Accessible();
+    Accessible result;
+    if (focus.vt == VT_I4)
+        result = Accessible(m_object.get(), focus.lVal);
+    else if (focus.vt == VT_DISPATCH)
+        result = OfDispatch(focus.pdispVal);
+    VariantClear(&focus);
+    return result;
+}
+
 std::vector<Accessible> Accessible::Children() const
 {
     std::vector<Accessible> children;

@@ -45,6 +45,11 @@ public:
     // The HRESULT of get_accName, for objects that should answer with an error.
     HRESULT NameStatus() const;
     std::vector<Accessible> Children() const;
+    // The element one up (get_accParent; a simple child's is its object); empty at the top.
+    Accessible Parent() const;
+    // The child that has the focus, as get_accFocus names it (itself for CHILDID_SELF); empty when
+    // nothing of it has.
+    Accessible Focus() const;
     // The first visible descendant (depth first, this one included) with `role` and, when given, `name`.
     Accessible Find(long role, const std::string& name = std::string()) const;
     HRESULT DoDefaultAction() const;

@@ -55,7 +55,8 @@ std::string FocusedCaption(HWND box)
 void Press(HWND box, WPARAM key)
 {
     if (key == kAltF4) {
-        PostMessageA(ThreadFocus(box), WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+        const HWND focus = ThreadFocus(box);
+        PostMessageA(focus ? focus : box, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
         return;
     }
     if (key != kShiftTab) {

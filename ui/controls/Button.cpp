@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cctype>
+
 #include "platform/Accessibility.h"
 #include "platform/Registry.h"
 #include "ui/framework/AppModule.h"
@@ -148,12 +150,14 @@ std::string NRButton::AccessibleShortcut() const
     if (!m_shortcut.empty())
         return m_shortcut;
     const unsigned char letter = static_cast<unsigned char>(m_accelerator);
-    return letter > ' ' && letter < 127 ? std::string(1, static_cast<char>(letter)) : std::string();
+    return letter > ' ' && letter < 127 ? "Alt+" + std::string(1, static_cast<char>(std::toupper(letter)))
+                                        : std::string();
 }
 
 bool NRButton::DoAccessibleDefaultAction()
 {
-    if (!m_enabled)
+    // A hidden button (the please-wait box's Cancel when it is not offered) cannot be pressed.
+    if (!m_enabled || !::IsWindowVisible(Handle()))
         return false;
     Activate();
     return true;

@@ -81,8 +81,8 @@ public:
     // Starts or stops flashing: the flash colour for 700 ms, the normal face for 300 ms, in turn.
     void SetFlashing(bool flashing);
     bool FlashShowing() const { return m_flashing && m_flashPhase; }
-    // What a screen reader is told: the key that presses the button ("Y", "Enter"; by default its
-    // accelerator letter), and whether Enter presses it.
+    // What a screen reader is told: the key that presses the button ("Alt+Y", "Enter"; by default
+    // Alt with its accelerator letter), and whether Enter presses it.
     void SetShortcut(const std::string& shortcut) { m_shortcut = shortcut; }
     void SetDefault(bool isDefault) { m_default = isDefault; }
     bool IsDefault() const { return m_default; }

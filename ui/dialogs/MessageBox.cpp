@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/Error.h"
+#include "ui/framework/AppState.h"
 #include "ui/controls/Control.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
@@ -60,8 +61,9 @@ NRMessageBoxButtons::NRMessageBoxButtons(HWND owner, int type)
 
 std::string NRMessageBoxButtons::KeyName(int key)
 {
+    // A letter or digit reads as a standard control's mnemonic does; Alt with it presses the button too.
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        return std::string(1, static_cast<char>(key));
+        return std::string("Alt+") + static_cast<char>(key);
     if (key >= VK_F1 && key <= VK_F24)
         return "F" + std::to_string(key - VK_F1 + 1);
     switch (key) {
@@ -217,7 +219,18 @@ NRMessageBox::~NRMessageBox() = default;
 
 std::string NRMessageBox::AccessibleName() const
 {
-    return m_title.empty() ? AccessibleDescription() : MarkupPlainText(m_title, true);
+    if (!m_title.empty())
+        return MarkupPlainText(m_title, true);
+    // Untitled, it is named as a standard box is, by the application's title: its owner's, or the
+    // main window's; without either, by the message's first line, never the whole message again.
+    const NRAppState* state = NRAppState::Current();
+    for (const HWND window : {m_owner, state ? state->MainWindow() : nullptr}) {
+        char text[260] = {};
+        if (window && ::GetWindowTextA(window, text, sizeof(text)) > 0)
+            return text;
+    }
+    const std::string message = AccessibleDescription();
+    return message.substr(0, message.find('\n'));
 }
 
 std::string NRMessageBox::AccessibleDescription() const
@@ -245,8 +258,9 @@ void NRMessageBox::OnCreate()
 {
     CreateButtons();
     m_pane.Create(Handle(), RECT{0, 0, 0, 0});
-    // Readable from outside, as a standard box's text is.
+    // Readable from outside, as a standard box's text and caption are.
     m_pane.SetWindowText(m_text.c_str());
+    SetWindowText(AccessibleName().c_str());
     LayOut();
 }
 

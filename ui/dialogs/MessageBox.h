@@ -38,7 +38,7 @@ public:
 
     // What pressing a button ends the run with.
     static int ResultOfButton(int type, int index);
-    // A key as a screen reader names it: "Y", "Enter", "Esc", "F10"; empty for others.
+    // A key as a screen reader names it: "Alt+Y", "Enter", "Esc", "F10"; empty for others.
     static std::string KeyName(int key);
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -80,8 +80,8 @@ public:
 
     NRScrollableRichText& Pane() { return m_pane; }
 
-    // A reader hears the title, or without one the message, as the box's name; the message as its
-    // description.
+    // A reader hears the title, or without one the application's, as the box's name (also its window
+    // text); the message as its description.
     std::string AccessibleName() const override;
     std::string AccessibleDescription() const override;
 

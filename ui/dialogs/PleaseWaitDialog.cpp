@@ -52,6 +52,7 @@ void NRPleaseWaitDialog::OnCreate()
         m_focus.SetButtons({&m_cancel}, 0);
     LayOut();
     SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
+    SetBusy(true);
     if (m_thread)
         ResumeThread(m_thread);
 }
@@ -103,13 +104,6 @@ void NRPleaseWaitDialog::OnTimer()
     }
     const RECT bar = BarRect();
     InvalidateRect(Handle(), &bar, FALSE);
-    // The bar moves every tick; a reader is told at most once a second, not a hundred times.
-    const DWORD now = GetTickCount();
-    if (!m_valueAnnounced || now - m_lastValueEvent >= kValueEventIntervalMs) {
-        m_valueAnnounced = true;
-        m_lastValueEvent = now;
-        NotifyAccessibilityEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
-    }
     const DWORD waited = m_waitFor ? WaitForSingleObject(m_waitFor, 0) : WAIT_FAILED;
     if (waited == WAIT_OBJECT_0) {
         KillTimer(Handle(), kTimerId);
@@ -118,6 +112,14 @@ void NRPleaseWaitDialog::OnTimer()
         KillTimer(Handle(), kTimerId);
         EndDialog(kResultCancel);
     }
+}
+
+void NRPleaseWaitDialog::SetBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    NotifyAccessibilityEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void NRPleaseWaitDialog::Paint(HDC dc)
@@ -179,6 +181,10 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         return true;
     case WM_NR_SCALE_CHANGED:
         ScaleChanged();
+        break;
+    case WM_DESTROY:
+        // However it ends, the wait is over.
+        SetBusy(false);
         break;
     default:
         break;
