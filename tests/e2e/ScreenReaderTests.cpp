@@ -114,7 +114,11 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
     SetInstallDirectory(&dir.Path());
     SetAdministratorRights(true);
     WinEventRecorder events;
+    // The stand-in protocol installer takes three seconds, as the demo has it, so the please-wait box
+    // is read whole, with its bar.
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", "slow");
     InstallerRun run("NoxSetup.exe", "win10");
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", nullptr);
     const DWORD pid = run.Process().Id();
     events.Follow(pid);
 
@@ -122,14 +126,16 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
     std::string view;
     std::vector<std::string> questions, lines;
     HWND previous = nullptr, waitBox = nullptr, mainWindow = nullptr;
+    RECT waitRect = {};
     for (const char* answer : {"Yes", "Ok"}) {
         HWND box = nullptr;
         ASSERT_TRUE(PumpUntil(
             [&] {
                 box = ShownToolkitDialog(pid, previous);
                 if (box && !ToolkitDialogHasButtons(box) && box != waitBox) {
-                    // The bar shows while the protocol installer runs; it may be gone before it is read.
+                    // The bar shows while the protocol installer runs.
                     waitBox = box;
+                    GetWindowRect(box, &waitRect);
                     view += ScreenReaderView(Accessible::OfWindow(box));
                 }
                 return box && box != waitBox;
@@ -167,6 +173,9 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
     // Consent, the please-wait bar and the end.
     EXPECT_EQ(3, events.Count(EVENT_SYSTEM_DIALOGSTART));
     EXPECT_EQ(0, events.Count(EVENT_OBJECT_VALUECHANGE)) << "no value a reader would turn into beeps";
+    EXPECT_TRUE(waitBox) << "the please-wait box showed";
+    EXPECT_LT(100, waitRect.right - waitRect.left) << "at its size, with its bar";
+    EXPECT_LT(40, waitRect.bottom - waitRect.top);
     // The please-wait bar says it is busy as the wait starts and no longer as it ends: two state
     // changes of one window other than the main one (whose own tell of boxes coming and going).
     // Counted by window: a window that is gone by the time an event arrives has no class to read.

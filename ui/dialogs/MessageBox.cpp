@@ -301,10 +301,10 @@ void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
     const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + context.ScaleY().Px(6);
     HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom, context.Colour(active ? 16 : 20),
                        context.Colour(active ? 13 : 21));
-    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(active ? 18 : 12)));
-    NRSelection selection(context.Dc(), pen.Get());
-    MoveToEx(context.Dc(), left, bandBottom, nullptr);
-    LineTo(context.Dc(), right, bandBottom);
+    // The rule under the band, one scaled pixel thick.
+    NRBrushHandle rule(CreateSolidBrush(context.Colour(active ? 18 : 12)));
+    const RECT line = {left, bandBottom, right, bandBottom + context.ScaleY().Px(1)};
+    FillRect(context.Dc(), &line, rule.Get());
 }
 
 bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
