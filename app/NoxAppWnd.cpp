@@ -5,6 +5,7 @@
 #include "app/CopyDataCommand.h"
 #include "app/ErrorReport.h"
 #include "app/FrameGeometry.h"
+#include "platform/Accessibility.h"
 #include "platform/CrashReporter.h"
 #include "platform/Lookups.h"
 #include "platform/Registry.h"
@@ -23,11 +24,25 @@ NoxAppWndBase::NoxAppWndBase(const char* baseTitle) : m_baseTitle(baseTitle)
 
 NoxAppWndBase::~NoxAppWndBase() { NRAppState::Unregister(this); }
 
-void NoxAppWndBase::AddOpenDialog(HWND dialog) { m_openDialogs.insert(m_openDialogs.begin(), dialog); }
+void NoxAppWndBase::AddOpenDialog(HWND dialog)
+{
+    m_openDialogs.insert(m_openDialogs.begin(), dialog);
+    if (m_openDialogs.size() == 1)
+        AnnounceAvailability();
+}
 
 void NoxAppWndBase::RemoveOpenDialog(HWND dialog)
 {
+    const bool wasOpen = !m_openDialogs.empty();
     m_openDialogs.erase(std::remove(m_openDialogs.begin(), m_openDialogs.end(), dialog), m_openDialogs.end());
+    if (wasOpen && m_openDialogs.empty())
+        AnnounceAvailability();
+}
+
+void NoxAppWndBase::AnnounceAvailability() const
+{
+    if (Handle())
+        NotifyAccessibilityEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void NoxAppWndBase::DeleteLater(std::unique_ptr<NRWindowImplRoot> object)
@@ -78,6 +93,14 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         OnActivationChanged();
         // The default processing gives the window the keyboard focus when it is activated.
         result = DefWindowProc(message, wParam, lParam);
+        // Activated under a box (Alt+Tab, the taskbar): the box comes forward with its focus, as the
+        // system does for a standard modal box by activating the owner's last active pop-up.
+        if (LOWORD(wParam) != WA_INACTIVE && !m_openDialogs.empty())
+            PostMessage(WM_RAISE_TOP_DIALOG);
+        return true;
+    case WM_RAISE_TOP_DIALOG:
+        if (!m_openDialogs.empty() && ::GetActiveWindow() == Handle() && ::IsWindowVisible(m_openDialogs.front()))
+            ::SetForegroundWindow(m_openDialogs.front());
         return true;
     case WM_MOUSEACTIVATE:
         result = OnMouseActivate(wParam, lParam);

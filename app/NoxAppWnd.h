@@ -21,7 +21,9 @@
 constexpr UINT WM_SERVER_LOST = WM_USER + 38;
 constexpr UINT WM_CLOSE_REQUEST = WM_NR_CLOSE_REQUEST;  // posts WM_CLOSE to the window
 constexpr UINT WM_ERROR_REPORT = WM_USER + 41;          // wParam: area text handed out by PostErrorReport
-constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;         // wParam: object handed over by DeleteLater
+// Posted to itself when it was activated while a box is up: the box comes to the front instead.
+constexpr UINT WM_RAISE_TOP_DIALOG = WM_USER + 53;
+constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;  // wParam: object handed over by DeleteLater
 
 class NoxAppWndBase : public NRWindowImplRoot, public NRAppState, public NRAccessibleSource
 {
@@ -67,7 +69,11 @@ public:
     NRAccessibleSource* AccessibleSource() override { return this; }
     long AccessibleRole() const override { return ROLE_SYSTEM_WINDOW; }
     std::string AccessibleName() const override { return GetWindowText(); }
-    long AccessibleState() const override { return STATE_SYSTEM_FOCUSABLE; }
+    // Unavailable while a box is up, as a window disabled under a standard modal box reads.
+    long AccessibleState() const override
+    {
+        return STATE_SYSTEM_FOCUSABLE | (m_openDialogs.empty() ? 0 : STATE_SYSTEM_UNAVAILABLE);
+    }
 
 protected:
     virtual bool CanClose(const char* /*reason*/) { return true; }
@@ -82,6 +88,8 @@ protected:
     virtual void OnCopyDataCommand5();
     // One redraw of the window and its children 100 ms after the last activation change.
     virtual void OnActivationChanged();
+    // Tells readers the window became unavailable (a box opened) or available again.
+    void AnnounceAvailability() const;
     virtual void OnServerLost() {}
     virtual void OnSettingsReloaded() {}
     virtual std::string GetTitleSuffix() { return std::string(); }

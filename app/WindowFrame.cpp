@@ -62,7 +62,9 @@ void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool act
         NRSavedDC saved(dc);
         ::ExcludeClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
         FrameWith(context, client, context.Colour(colours.frame));
-        VerticalGradient(context, client.left + 1, client.top + 1, client.right - 1, client.bottom - 1,
+        // The body starts inside the frame, however many pixels the scale makes its one pixel.
+        const int x = context.ScaleX().Px(1), y = context.ScaleY().Px(1);
+        VerticalGradient(context, client.left + x, client.top + y, client.right - x, client.bottom - y,
                          context.Colour(colours.bodyTop), context.Colour(colours.bodyBottom));
     }
     HorizontalGradient(context, caption.left, caption.top, caption.right, caption.bottom,

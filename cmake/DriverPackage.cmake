@@ -67,11 +67,14 @@ if(NOX_DRIVER_PACKAGE_DIR)
 endif()
 set(NOX_DRIVER_PACKAGE_RC ${CMAKE_BINARY_DIR}/DriverPackage.rc)
 file(CONFIGURE OUTPUT ${NOX_DRIVER_PACKAGE_RC} CONTENT "${NOX_PACKAGE_RC}")
-set_source_files_properties(${NOX_DRIVER_PACKAGE_RC} PROPERTIES OBJECT_DEPENDS "${NOX_PACKAGE_PATHS}")
 
-# Adds the package to a target's resources.
+# Adds the package to a target's resources. The resource object depends on the package's files in
+# the target's own folder too (source properties belong to one folder): a rebuilt stand-in is embedded
+# again in every program that carries it, the tests' included.
 function(nox_embed_driver_package target)
   target_sources(${target} PRIVATE ${NOX_DRIVER_PACKAGE_RC})
+  set_source_files_properties(${NOX_DRIVER_PACKAGE_RC} TARGET_DIRECTORY ${target}
+    PROPERTIES OBJECT_DEPENDS "${NOX_PACKAGE_PATHS}")
   if(NOT NOX_DRIVER_PACKAGE_DIR)
     add_dependencies(${target} nox_standins)
   endif()

@@ -7,6 +7,7 @@
 // hold our objects' proxies when the program winds down.
 #include <windows.h>
 #include <oaidl.h>
+#include <oleacc.h>
 
 #include <string>
 
@@ -18,6 +19,15 @@ LRESULT AccessibleObjectResult(REFIID iid, WPARAM wParam, IUnknown* object);
 
 // The system's object of `hwnd` for `objectId` (OBJID_WINDOW: the frame around the client object).
 HRESULT StandardAccessibleObject(HWND hwnd, LONG objectId, REFIID iid, void** object);
+
+// IAccessible's type information from oleacc's type library, as the system's own objects give it
+// to IDispatch callers; null when it cannot be read. Held for the process's life: not to be released.
+ITypeInfo* AccessibleTypeInfo();
+// IDispatch through that type information: member ids by name, and calls by id on `object`.
+// E_NOTIMPL when it cannot be read.
+HRESULT AccessibleIdsOfNames(OLECHAR** names, UINT count, DISPID* ids);
+HRESULT AccessibleInvoke(IAccessible* object, DISPID member, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                         EXCEPINFO* exception, UINT* argumentError);
 
 // `text` (ANSI code page) as a new BSTR, or null when it cannot be made.
 BSTR AccessibleString(const std::string& text);

@@ -136,7 +136,11 @@ wine_run 60 reg add 'HKLM\SECURITY' /f >/dev/null 2>&1
 remove_driver
 
 set_windows_version win10
+# The stand-in protocol installer takes a few seconds, as the vendor's can, so the please-wait box
+# shows with its bar long enough for its picture.
+export NOX_STANDIN_PROTINSTALL=slow
 run_installer 0 install-win10-dark "" y Return
+unset NOX_STANDIN_PROTINSTALL
 show_result NxNtSp50.sys
 
 remove_driver

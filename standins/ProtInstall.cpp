@@ -2,7 +2,8 @@
 // Run as `ProtInstall /Install NxNtSp50 PCA_PCASP50`, it copies NxNtSp50.sys from its own folder into
 // %windir%\system32\drivers and registers the kernel driver service, without starting it: that is what the
 // installer relies on the real one to leave behind. Setting NOX_STANDIN_PROTINSTALL=fail makes it give up
-// before doing anything, so tests can see the installer cope with a driver that never arrives.
+// before doing anything, so tests can see the installer cope with a driver that never arrives; =slow makes
+// it take three seconds first, as the real one can, so the demo shows the installer's please-wait box.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,11 +27,11 @@ int Fail(const char* what)
     return 1;
 }
 
-bool IsToldToFail()
+bool IsToldTo(const char* what)
 {
     char value[16] = {};
     const DWORD length = GetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", value, sizeof value);
-    return length > 0 && length < sizeof value && std::strcmp(value, "fail") == 0;
+    return length > 0 && length < sizeof value && std::strcmp(value, what) == 0;
 }
 
 bool IsInstallCommand(int argc, char** argv)
@@ -80,7 +81,9 @@ bool RegisterDriverService()
 
 int main(int argc, char** argv)
 {
-    if (IsToldToFail()) {
+    if (IsToldTo("slow"))
+        Sleep(3000);
+    if (IsToldTo("fail")) {
         std::printf("ProtInstall: told to fail by NOX_STANDIN_PROTINSTALL\n");
         return 1;
     }

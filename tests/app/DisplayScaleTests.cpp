@@ -20,6 +20,7 @@
 #include "ui/dialogs/MessageBox.h"
 #include "ui/framework/DisplayDpi.h"
 #include "ui/theme/FontSet.h"
+#include "ui/theme/Palette.h"
 
 using namespace testing_support;
 
@@ -397,4 +398,55 @@ TEST_F(DisplayScale, AnOpenBoxFollowsTheWindowToTheNewScale)
     ASSERT_EQ(2u, buttonsAfter.size());
     EXPECT_EQ(after.bottom - after.top - scale.Px(10), buttonsAfter[0].bottom);
     EXPECT_EQ(scale.Px(10), buttonsAfter[1].left - buttonsAfter[0].right);
+}
+
+TEST_F(DisplayScale, TheWindowsFrameAndABoxsTitleRuleAreOneScaledPixelThickAsPainted)
+{
+    for (const int dpi : kScales) {
+        const NRScale scale{dpi};
+        SetScreenScale(scale);
+        const int line = scale.Px(1);
+
+        // The window paints its frame and body itself, into the device its erase message hands it.
+        OpenWindow();
+        const RECT client = window.GetClientRect();
+        DibCanvas painted(client.right, client.bottom, RGB(1, 2, 3));
+        window.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(painted.Dc()));
+        const int midX = client.right / 2, midY = client.bottom / 2;
+        const COLORREF frame = painted.Pixel(0, midY);
+        EXPECT_EQ(frame, painted.Pixel(line - 1, midY)) << dpi << " DPI: the left edge is whole";
+        EXPECT_NE(frame, painted.Pixel(line, midY)) << dpi << " DPI: the body starts inside it";
+        EXPECT_EQ(frame, painted.Pixel(midX, line - 1)) << dpi << " DPI: the top edge is whole";
+        EXPECT_NE(frame, painted.Pixel(midX, line)) << dpi << " DPI";
+        window.DestroyWindow();
+        MSG quit;  // the window's end asked for one; the box's run below must not take it
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+
+        // A titled box paints the rule under its title band in its erase message too.
+        NRMessageBox box(nullptr, "Setup Complete\nThe Nox Racing tools have now been installed", 1);
+        box.SetTitle("Warning");
+        std::vector<COLORREF> rule;  // the band's last row, the rule's rows, the row after
+        std::thread user([&] {
+            const HWND shown = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
+            if (!shown)
+                return;
+            RECT area = {};
+            GetClientRect(shown, &area);
+            DibCanvas canvas(area.right, area.bottom, RGB(1, 2, 3));
+            SendMessageA(shown, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
+            const RECT title = box.TitleRect();
+            const int bandBottom = title.bottom - title.top + scale.Px(6);
+            for (int y = bandBottom - 1; y <= bandBottom + line; ++y)
+                rule.push_back(canvas.Pixel(area.right / 2, y));
+            PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
+        box.RunModal();
+        user.join();
+        ASSERT_EQ(static_cast<size_t>(line + 2), rule.size()) << dpi << " DPI";
+        const COLORREF ruleColour = rule[1];
+        EXPECT_TRUE(ruleColour == PaletteColour(18) || ruleColour == PaletteColour(12)) << dpi << " DPI";
+        EXPECT_NE(ruleColour, rule.front()) << dpi << " DPI: the band ends where the rule starts";
+        EXPECT_EQ(ruleColour, rule[static_cast<size_t>(line)]) << dpi << " DPI: the rule is whole";
+        EXPECT_NE(ruleColour, rule.back()) << dpi << " DPI: and no thicker";
+    }
 }

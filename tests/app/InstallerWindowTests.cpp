@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DibCanvas.h"
+#include "ScreenReader.h"
 #include "TestSupport.h"
 #include "app/NoxSetupWnd.h"
 #include "app/UnitPreferenceMigration.h"
@@ -155,6 +156,25 @@ TEST_F(InstallerWindow, AltF4AndTheCloseButtonDoNothingWhileABoxIsUp)
     EXPECT_TRUE(stillOpen);
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(window.IsWindow()) << "not closed afterwards either";
+}
+
+TEST_F(InstallerWindow, TellsAReaderWhichOfItsLinesHasTheFocus)
+{
+    const ScopedComApartment com;
+    window.ProgressPane().AddText("Win10 x64");
+    window.ProgressPane().AddText("$cgdone");
+    SetFocus(window.Handle());
+    // From the window down, each level names the child that holds the focus, to the current line.
+    std::vector<std::string> path;
+    Accessible at = Accessible::OfWindow(window.Handle());
+    for (int depth = 0; at && depth < 5; ++depth) {
+        const Accessible focus = at.Focus();
+        if (!focus || (focus.Object() == at.Object() && focus.ChildId() == at.ChildId()))
+            break;
+        path.push_back(focus.RoleText() + " " + focus.Name());
+        at = focus;
+    }
+    EXPECT_EQ((std::vector<std::string>{"client ", "list Progress", "list item done"}), path);
 }
 
 TEST(InstallerSteps, TestPassCopiesTheLinesAsTheyAreAndRunsLeaveNothingBehind)

@@ -25,6 +25,25 @@ DibCanvas::DibCanvas(int width, int height, COLORREF background)
     DeleteObject(brush);
 }
 
+namespace {
+
+SIZE ClientSize(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return SIZE{client.right, client.bottom};
+}
+
+}  // namespace
+
+DibCanvas::DibCanvas(HWND window) : DibCanvas(ClientSize(window).cx, ClientSize(window).cy, RGB(1, 2, 3))
+{
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    BitBlt(m_dc, 0, 0, m_width, m_height, dc, 0, 0, SRCCOPY);
+    ReleaseDC(window, dc);
+}
+
 DibCanvas::~DibCanvas()
 {
     SelectObject(m_dc, m_previous);

@@ -9,6 +9,8 @@ class DibCanvas
 {
 public:
     DibCanvas(int width, int height, COLORREF background);
+    // What `window` shows in its client area, once it has painted what it had to.
+    explicit DibCanvas(HWND window);
     ~DibCanvas();
     DibCanvas(const DibCanvas&) = delete;
     DibCanvas& operator=(const DibCanvas&) = delete;

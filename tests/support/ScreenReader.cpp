@@ -85,6 +85,21 @@ Accessible Accessible::OfWindow(HWND window)
     return result;
 }
 
+Accessible Accessible::OfEvent(HWND window, LONG objectId, LONG childId)
+{
+    IAccessible* object = nullptr;
+    VARIANT child;
+    VariantInit(&child);
+    if (FAILED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
+                                         &child)) ||
+        !object)
+        return Accessible();
+    Accessible result(object, child.vt == VT_I4 ? child.lVal : CHILDID_SELF);
+    object->Release();
+    VariantClear(&child);
+    return result;
+}
+
 long Accessible::Role() const
 {
     VARIANT role;
@@ -131,6 +146,50 @@ HRESULT Accessible::NameStatus() const
     const HRESULT result = m_object ? m_object->get_accName(Id(m_childId), &name) : E_POINTER;
     if (name)
         SysFreeString(name);
+    return result;
+}
+
+namespace {
+
+// The IAccessible behind a dispatch interface, as an element of its own.
+Accessible OfDispatch(IDispatch* dispatch)
+{
+    IAccessible* object = nullptr;
+    if (!dispatch || FAILED(dispatch->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&object))) || !object)
+        return Accessible();
+    Accessible result(object, CHILDID_SELF);
+    object->Release();
+    return result;
+}
+
+}  // namespace
+
+Accessible Accessible::Parent() const
+{
+    if (!m_object)
+        return Accessible();
+    if (m_childId != CHILDID_SELF)
+        return Accessible(m_object.get(), CHILDID_SELF);
+    IDispatch* dispatch = nullptr;
+    if (m_object->get_accParent(&dispatch) != S_OK || !dispatch)
+        return Accessible();
+    Accessible parent = OfDispatch(dispatch);
+    dispatch->Release();
+    return parent;
+}
+
+Accessible Accessible::Focus() const
+{
+    VARIANT focus;
+    VariantInit(&focus);
+    if (!m_object || m_childId != CHILDID_SELF || m_object->get_accFocus(&focus) != S_OK)
+        return Accessible();
+    Accessible result;
+    if (focus.vt == VT_I4)
+        result = Accessible(m_object.get(), focus.lVal);
+    else if (focus.vt == VT_DISPATCH)
+        result = OfDispatch(focus.pdispVal);
+    VariantClear(&focus);
     return result;
 }
 
@@ -252,7 +311,7 @@ void CALLBACK WinEventRecorder::Callback(HWINEVENTHOOK /*hook*/, DWORD event, HW
         process = GetProcessIdOfThread(raiser);
         CloseHandle(raiser);
     }
-    g_recorder->m_events.push_back(Event{process, event, name, objectId, childId});
+    g_recorder->m_events.push_back(Event{process, event, name, objectId, childId, hwnd});
 }
 
 int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG childId) const
@@ -266,6 +325,18 @@ int WinEventRecorder::Count(DWORD event, const std::string& windowClass, LONG ch
                      : 0;
     }
     return count;
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+Accessible WinEventRecorder::LastFocus() const
+{
+    for (auto e = m_events.rbegin(); e != m_events.rend(); ++e)
+        if (e->process == m_followed && e->event == EVENT_OBJECT_FOCUS)
+            return Accessible::OfEvent(e->hwnd, e->objectId, e->childId);
+    return Accessible();
 }
 
 }  // namespace testing_support

@@ -26,6 +26,9 @@ public:
 
     // The client object of `window` (AccessibleObjectFromWindow, OBJID_CLIENT); empty on failure.
     static Accessible OfWindow(HWND window);
+    // What an event names, resolved as a reader resolves it (AccessibleObjectFromEvent); empty on
+    // failure.
+    static Accessible OfEvent(HWND window, LONG objectId, LONG childId);
 
     explicit operator bool() const { return m_object != nullptr; }
     IAccessible* Object() const { return m_object.get(); }
@@ -42,6 +45,11 @@ public:
     // The HRESULT of get_accName, for objects that should answer with an error.
     HRESULT NameStatus() const;
     std::vector<Accessible> Children() const;
+    // The element one up (get_accParent; a simple child's is its object); empty at the top.
+    Accessible Parent() const;
+    // The child that has the focus, as get_accFocus names it (itself for CHILDID_SELF); empty when
+    // nothing of it has.
+    Accessible Focus() const;
     // The first visible descendant (depth first, this one included) with `role` and, when given, `name`.
     Accessible Find(long role, const std::string& name = std::string()) const;
     HRESULT DoDefaultAction() const;
@@ -76,6 +84,7 @@ public:
         std::string windowClass;
         LONG objectId;
         LONG childId;
+        HWND hwnd;
     };
     WinEventRecorder();
     ~WinEventRecorder();
@@ -89,6 +98,9 @@ public:
     // area's child `childId` (any when none is given).
     int Count(DWORD event, const std::string& windowClass = std::string(), LONG childId = kAnyChild) const;
     static constexpr LONG kAnyChild = -1000;
+    // The object of the followed process's latest focus event, resolved now; empty when there was
+    // none or it is gone.
+    Accessible LastFocus() const;
 
 private:
     static void CALLBACK Callback(HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG objectId, LONG childId, DWORD thread,

@@ -317,6 +317,43 @@ bool ToolkitDialogHasButtons(HWND dialog)
     return false;
 }
 
+namespace {
+
+GUITHREADINFO ThreadInfo(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return GUITHREADINFO{};
+    return info;
+}
+
+}  // namespace
+
+HWND ThreadFocus(HWND window) { return ThreadInfo(window).hwndFocus; }
+
+HWND ThreadActiveWindow(HWND window) { return ThreadInfo(window).hwndActive; }
+
+void PressKeyAsUser(HWND window, WPARAM key)
+{
+    HWND focus = ThreadFocus(window);
+    if (!focus)
+        focus = window;
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
+    PostMessageA(focus, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(focus, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void ActivateAsWindowsDoes(HWND window)
+{
+    // On Windows the keyboard focus of an activated window comes only from DefWindowProc's WM_ACTIVATE
+    // (it focuses the window) or from the window's own handler; the system sets none. Wine's
+    // SetActiveWindow focuses the window itself after WM_ACTIVATE, which would hide a handler that
+    // forgets to, so the bench clears the focus and activates by message.
+    SetFocus(nullptr);
+    SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
 HWND ShownToolkitDialog(DWORD pid, HWND except)
 {
     DialogSearch search = {pid, except, nullptr};

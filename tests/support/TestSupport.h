@@ -116,6 +116,18 @@ bool ToolkitDialogHasButtons(HWND dialog);
 // The captions of a toolkit dialog's buttons, left to right.
 std::vector<std::string> ToolkitDialogButtons(HWND dialog);
 
+// The window with the keyboard focus, and the active window, of the thread that owns `window`, as
+// GetGUIThreadInfo reports them; null when there is none.
+HWND ThreadFocus(HWND window);
+HWND ThreadActiveWindow(HWND window);
+// A key pressed as the system delivers a user's: WM_KEYDOWN and WM_KEYUP posted to the window with
+// the keyboard focus in `window`'s thread, or to `window` when nothing there has the focus.
+void PressKeyAsUser(HWND window, WPARAM key);
+
+// Activates `window` as Windows leaves a window that answers WM_ACTIVATE itself: no keyboard focus
+// anywhere, then WM_ACTIVATE. Call it on the window's thread.
+void ActivateAsWindowsDoes(HWND window);
+
 // Answers the toolkit dialogs of process `pid` one after another on another thread, as a user
 // would: for each key in turn it waits for the next dialog, notes what it says and which buttons it
 // has, and presses the key (WM_KEYDOWN; 0 closes the dialog instead). A dialog without buttons is

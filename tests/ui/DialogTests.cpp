@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DibCanvas.h"
+#include "ModalRun.h"
 #include "TestSupport.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/dialogs/PleaseWaitDialog.h"
@@ -18,46 +19,6 @@
 using namespace testing_support;
 
 namespace {
-
-// The application state of a test: no main window, a dialog list.
-class TestAppState : public NRAppState
-{
-public:
-    TestAppState() { Register(this); }
-    ~TestAppState() { Unregister(this); }
-    HWND MainWindow() const override { return mainWindow; }
-    bool ApplicationActive() const override { return true; }
-    void SetApplicationActive(bool) override {}
-    const std::vector<HWND>& OpenDialogs() const override { return dialogs; }
-    void AddOpenDialog(HWND dialog) override { dialogs.insert(dialogs.begin(), dialog); }
-    void RemoveOpenDialog(HWND dialog) override { dialogs.erase(std::find(dialogs.begin(), dialogs.end(), dialog)); }
-    HWND mainWindow = nullptr;
-    std::vector<HWND> dialogs;
-};
-
-// Runs `answer` on another thread once a box of this process shows, while the test thread runs it.
-// A box the answer did not end is closed after a while, so that a test fails instead of hanging.
-class Answerer
-{
-public:
-    explicit Answerer(std::function<void(HWND)> answer)
-        : m_thread([answer] {
-              HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
-              if (!box)
-                  return;
-              answer(box);
-              for (int waited = 0; IsWindow(box) && waited < 3000; waited += 20)
-                  Sleep(20);
-              if (IsWindow(box))
-                  PostMessageA(box, WM_CLOSE, 0, 0);
-          })
-    {
-    }
-    ~Answerer() { m_thread.join(); }
-
-private:
-    std::thread m_thread;
-};
 
 std::function<void(HWND)> Press(UINT message, WPARAM key)
 {
@@ -267,14 +228,8 @@ TEST(PleaseWaitDialog, CancelAndEscapeMarkTheWaitCancelledAndItWaitsOnShowingIts
                 SendMessageA(cancel, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
             }
             openAfterCancel = IsWindowVisible(shown) != FALSE;
-            UpdateWindow(shown);
-            RECT client = {};
-            GetClientRect(shown, &client);
-            DibCanvas canvas(client.right, client.bottom, RGB(1, 2, 3));
-            HDC dc = GetDC(shown);
-            BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-            ReleaseDC(shown, dc);
-            secondLinePixels = canvas.CountColour(secondLineColour, client);
+            const DibCanvas canvas(shown);
+            secondLinePixels = canvas.CountColour(secondLineColour, RECT{0, 0, canvas.Width(), canvas.Height()});
             SetEvent(done);
         });
         EXPECT_EQ(1, wait.RunModal()) << "it ends when the handle is signalled, not at Cancel";

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cctype>
+
 #include "platform/Accessibility.h"
 #include "platform/Registry.h"
 #include "ui/framework/AppModule.h"
@@ -129,7 +131,7 @@ void NRButton::SetFocused(int focused)
 
 long NRButton::AccessibleState() const
 {
-    long state = STATE_SYSTEM_FOCUSABLE;
+    long state = m_focusable ? STATE_SYSTEM_FOCUSABLE : 0;
     if (m_focused)
         state |= STATE_SYSTEM_FOCUSED;
     if (m_default)
@@ -148,12 +150,14 @@ std::string NRButton::AccessibleShortcut() const
     if (!m_shortcut.empty())
         return m_shortcut;
     const unsigned char letter = static_cast<unsigned char>(m_accelerator);
-    return letter > ' ' && letter < 127 ? std::string(1, static_cast<char>(letter)) : std::string();
+    return letter > ' ' && letter < 127 ? "Alt+" + std::string(1, static_cast<char>(std::toupper(letter)))
+                                        : std::string();
 }
 
 bool NRButton::DoAccessibleDefaultAction()
 {
-    if (!m_enabled)
+    // A hidden button (the please-wait box's Cancel when it is not offered) cannot be pressed.
+    if (!m_enabled || !::IsWindowVisible(Handle()))
         return false;
     Activate();
     return true;
@@ -250,6 +254,8 @@ void NRButton::Paint(NRDrawContext& context)
     CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator, colours.text,
                 colours.text);
     SetBkMode(dc, previousMode);
+    if (m_focusable && m_focused)
+        FocusMark(context, client, colours.text);
 }
 
 bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -273,6 +279,13 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
     }
     case WM_ERASEBKGND:
         result = 1;
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The flag follows the system's focus, so readers and the face always say where it is. The
+        // system raises the focus event for a window that takes the focus: no second one here.
+        m_focused = message == WM_SETFOCUS;
+        Invalidate(true);
         return true;
     case WM_MOUSEMOVE: {
         const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);

@@ -81,11 +81,15 @@ public:
     // Starts or stops flashing: the flash colour for 700 ms, the normal face for 300 ms, in turn.
     void SetFlashing(bool flashing);
     bool FlashShowing() const { return m_flashing && m_flashPhase; }
-    // What a screen reader is told: the key that presses the button ("Y", "Enter"; by default its
-    // accelerator letter), and whether Enter presses it.
+    // What a screen reader is told: the key that presses the button ("Alt+Y", "Enter"; by default
+    // Alt with its accelerator letter), and whether Enter presses it.
     void SetShortcut(const std::string& shortcut) { m_shortcut = shortcut; }
     void SetDefault(bool isDefault) { m_default = isDefault; }
     bool IsDefault() const { return m_default; }
+    // Whether the keyboard can focus it (a box's buttons); readers are told so, and its focus shows
+    // as a dotted mark.
+    void SetFocusable(bool focusable) { m_focusable = focusable; }
+    bool Focusable() const { return m_focusable; }
 
     // NRAccessibleSource: a push button named by its window text (the caption), pressed by its
     // default action.
@@ -132,4 +136,5 @@ private:
     int m_flashColourIndex = kDefaultFlashColourIndex;
     std::string m_shortcut;
     bool m_default = false;
+    bool m_focusable = false;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Registry.h"
+#include "ui/controls/Control.h"
 #include "ui/framework/AppState.h"
 #include "ui/framework/Geometry.h"
 #include "ui/theme/DrawContext.h"
@@ -47,6 +48,12 @@ bool IsDoubleClick(UINT message)
     default:
         return false;
     }
+}
+
+bool IsKeyOrWheel(UINT message)
+{
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP ||
+           message == WM_MOUSEWHEEL;
 }
 
 bool ApplicationActive()
@@ -96,6 +103,8 @@ bool NRDialogBase::PreTranslateMessage(MSG& msg)
     if (own) {
         if (IsButtonDown(msg.message) && !ApplicationActive())
             BringTopWindowForward();
+        if (IsKeyOrWheel(msg.message))
+            msg.hwnd = dialog;  // the dialog decides what its keys do, wherever its focus is
         return false;
     }
     const UINT message = msg.message;
@@ -119,21 +128,15 @@ bool NRDialogBase::PreTranslateMessage(MSG& msg)
         m_pendingClose = false;
         return true;
     }
-    switch (message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-    case WM_MOUSEWHEEL:
-        msg.hwnd = dialog;  // keys are the dialog's, wherever the focus is
-        return false;
-    case WM_NR_CLOSE_REQUEST:
+    // A key for another window (the main window under the box) was typed where the box is not.
+    if (IsKeyOrWheel(message))
+        return true;
+    if (message == WM_NR_CLOSE_REQUEST) {
         m_deferred = msg;
         PostMessageA(dialog, WM_CLOSE, 0, 0);
         return true;
-    default:
-        return false;
     }
+    return false;
 }
 
 NRPopupDialog::NRPopupDialog(HWND owner, bool resizable)
@@ -178,6 +181,8 @@ int NRPopupDialog::RunModal()
     ShowWindow(SW_SHOW);
     SetForegroundWindow(dialog);
     BringWindowToTop(dialog);
+    if (::GetActiveWindow() == dialog)
+        m_focus.Restore(dialog);
     NotifyAccessibilityEvent(EVENT_SYSTEM_DIALOGSTART, dialog, OBJID_WINDOW, CHILDID_SELF);
 
     int result = kResultCancel;
@@ -326,6 +331,10 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_MOUSEWHEEL:
         return true;
     case WM_ACTIVATE:
+        // The system gives an activated window no focus: DefWindowProc would focus the dialog
+        // itself, and the dialog manager focuses the control that had it. This does the latter.
+        if (LOWORD(wParam) != WA_INACTIVE)
+            m_focus.Restore(Handle());
         m_shadow.SetColor(IsActiveDialog() ? m_shadowColour : PaletteColour(kInactiveShadowColour));
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return true;
@@ -335,6 +344,13 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         RedrawMainWindowSoon();
         m_shadow.SetColor(wParam && IsActiveDialog() ? m_shadowColour : PaletteColour(kInactiveShadowColour));
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return true;
+    case WM_SETFOCUS:
+        // Focused as a whole (as Wine does on activation): the focus goes on to its button.
+        m_focus.Restore(Handle());
+        return true;
+    case WM_NR_FOCUS_REQUEST:
+        m_focus.Requested(NRControl::FromNotification(Handle(), lParam));
         return true;
     case WM_CAPTURECHANGED:
         if (lParam) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ui/controls/PanelBackground.h"
+#include "ui/dialogs/DialogFocus.h"
 #include "ui/dialogs/DropShadow.h"
 #include "ui/framework/Accessible.h"
 #include "ui/framework/MessageLoop.h"
@@ -32,7 +33,8 @@ constexpr UINT WM_NR_SCALE_CHANGED = WM_USER + 52;
 class NRDialogBase : public NRMessageFilter
 {
 public:
-    // Swallows what the modal run keeps from other windows and sends keys to the dialog.
+    // Swallows what the modal run keeps from other windows, their keys included, so a key pressed
+    // where the dialog is not never answers it; the keys of the dialog's own windows go to the dialog.
     bool PreTranslateMessage(MSG& msg) override;
     virtual int RunModal() = 0;
     virtual void MouseMovedOverOtherWindow(const MSG& /*msg*/) {}
@@ -96,6 +98,8 @@ protected:
     SIZE m_minimum = {160, 120};
     NRDropShadow m_shadow;
     COLORREF m_shadowColour;
+    // Which button has the keyboard focus; the concrete dialog names its buttons.
+    NRDialogFocus m_focus;
 };
 
 using NRPopupTraits = NRWinTraits<WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0>;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/Error.h"
+#include "ui/framework/AppState.h"
 #include "ui/controls/Control.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
@@ -60,8 +61,9 @@ NRMessageBoxButtons::NRMessageBoxButtons(HWND owner, int type)
 
 std::string NRMessageBoxButtons::KeyName(int key)
 {
+    // A letter or digit reads as a standard control's mnemonic does; Alt with it presses the button too.
     if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        return std::string(1, static_cast<char>(key));
+        return std::string("Alt+") + static_cast<char>(key);
     if (key >= VK_F1 && key <= VK_F24)
         return "F" + std::to_string(key - VK_F1 + 1);
     switch (key) {
@@ -80,7 +82,25 @@ void NRMessageBoxButtons::DescribeButtonKeys(int index)
 {
     const std::vector<int>& keys = m_keys[index];
     m_buttons[index].SetShortcut(keys.empty() ? std::string() : KeyName(keys.front()));
-    m_buttons[index].SetDefault(std::find(keys.begin(), keys.end(), kEnter) != keys.end());
+    const int defaultButton = DefaultButton();
+    for (int i = 0; i < m_buttonCount; ++i)
+        m_buttons[i].SetDefault(i == defaultButton);
+}
+
+int NRMessageBoxButtons::DefaultButton() const
+{
+    for (int i = 0; i < m_buttonCount; ++i)
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), kEnter) != m_keys[i].end())
+            return i;
+    return 0;
+}
+
+int NRMessageBoxButtons::EscapeButton() const
+{
+    for (int i = 0; i < m_buttonCount; ++i)
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), kEscape) != m_keys[i].end())
+            return i;
+    return -1;
 }
 
 int NRMessageBoxButtons::ResultOfButton(int type, int index)
@@ -115,8 +135,12 @@ bool NRMessageBoxButtons::AddButtonKey(int index, int key)
 
 void NRMessageBoxButtons::CreateButtons()
 {
-    for (int i = 0; i < m_buttonCount; ++i)
+    std::vector<NRButton*> row;
+    for (int i = 0; i < m_buttonCount; ++i) {
         m_buttons[i].Create(Handle(), RECT{0, 0, 0, 0});
+        row.push_back(&m_buttons[i]);
+    }
+    m_focus.SetButtons(row, DefaultButton());
 }
 
 SIZE NRMessageBoxButtons::ButtonRowSize() const
@@ -148,8 +172,21 @@ bool NRMessageBoxButtons::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM w
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-        // The first button with the key presses itself; every key is the box's, matched or not.
+        // The focus keys first, then the first button with the key presses itself; every key is the
+        // box's, matched or not.
         const int key = static_cast<unsigned char>(wParam);
+        result = 0;
+        if (message == WM_KEYDOWN && m_focus.KeyDown(key, GetKeyState(VK_SHIFT) < 0))
+            return true;
+        if (message == WM_SYSKEYDOWN && key == VK_F4) {
+            // Alt+F4 does what Escape does; a box that Escape does not answer says so.
+            const int escape = EscapeButton();
+            if (escape >= 0)
+                m_buttons[escape].Activate();
+            else
+                MessageBeep(MB_OK);
+            return true;
+        }
         for (int i = 0; i < m_buttonCount; ++i) {
             if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end()) {
                 m_buttons[i].Activate();
@@ -182,7 +219,18 @@ NRMessageBox::~NRMessageBox() = default;
 
 std::string NRMessageBox::AccessibleName() const
 {
-    return m_title.empty() ? AccessibleDescription() : MarkupPlainText(m_title, true);
+    if (!m_title.empty())
+        return MarkupPlainText(m_title, true);
+    // Untitled, it is named as a standard box is, by the application's title: its owner's, or the
+    // main window's; without either, by the message's first line, never the whole message again.
+    const NRAppState* state = NRAppState::Current();
+    for (const HWND window : {m_owner, state ? state->MainWindow() : nullptr}) {
+        char text[260] = {};
+        if (window && ::GetWindowTextA(window, text, sizeof(text)) > 0)
+            return text;
+    }
+    const std::string message = AccessibleDescription();
+    return message.substr(0, message.find('\n'));
 }
 
 std::string NRMessageBox::AccessibleDescription() const
@@ -210,8 +258,9 @@ void NRMessageBox::OnCreate()
 {
     CreateButtons();
     m_pane.Create(Handle(), RECT{0, 0, 0, 0});
-    // Readable from outside, as a standard box's text is.
+    // Readable from outside, as a standard box's text and caption are.
     m_pane.SetWindowText(m_text.c_str());
+    SetWindowText(AccessibleName().c_str());
     LayOut();
 }
 
@@ -252,10 +301,10 @@ void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
     const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + context.ScaleY().Px(6);
     HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom, context.Colour(active ? 16 : 20),
                        context.Colour(active ? 13 : 21));
-    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, context.Colour(active ? 18 : 12)));
-    NRSelection selection(context.Dc(), pen.Get());
-    MoveToEx(context.Dc(), left, bandBottom, nullptr);
-    LineTo(context.Dc(), right, bandBottom);
+    // The rule under the band, one scaled pixel thick.
+    NRBrushHandle rule(CreateSolidBrush(context.Colour(active ? 18 : 12)));
+    const RECT line = {left, bandBottom, right, bandBottom + context.ScaleY().Px(1)};
+    FillRect(context.Dc(), &line, rule.Get());
 }
 
 bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

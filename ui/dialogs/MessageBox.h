@@ -38,14 +38,20 @@ public:
 
     // What pressing a button ends the run with.
     static int ResultOfButton(int type, int index);
-    // A key as a screen reader names it: "Y", "Enter", "Esc", "F10"; empty for others.
+    // A key as a screen reader names it: "Alt+Y", "Enter", "Esc", "F10"; empty for others.
     static std::string KeyName(int key);
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
-    // Tells button `index` its first key and whether Enter presses it, for screen readers.
+    // Tells button `index` its first key, and every button whether it is the default, for screen
+    // readers.
     void DescribeButtonKeys(int index);
+    // The button Enter presses when no button has the focus: the one with Enter among its keys,
+    // else the first.
+    int DefaultButton() const;
+    // The button with Escape among its keys; -1: none.
+    int EscapeButton() const;
     // Creates the buttons.
     void CreateButtons();
     // The size of the buttons' row, as measured.
@@ -74,8 +80,8 @@ public:
 
     NRScrollableRichText& Pane() { return m_pane; }
 
-    // A reader hears the title, or without one the message, as the box's name; the message as its
-    // description.
+    // A reader hears the title, or without one the application's, as the box's name (also its window
+    // text); the message as its description.
     std::string AccessibleName() const override;
     std::string AccessibleDescription() const override;
 

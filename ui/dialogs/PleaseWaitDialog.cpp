@@ -48,8 +48,11 @@ void NRPleaseWaitDialog::SetSecondLine(const std::string& line)
 void NRPleaseWaitDialog::OnCreate()
 {
     m_cancel.Create(Handle(), RECT{0, 0, 0, 0}, nullptr, m_showCancel ? 0 : WS_CHILD | WS_CLIPSIBLINGS);
+    if (m_showCancel)
+        m_focus.SetButtons({&m_cancel}, 0);
     LayOut();
     SetTimer(Handle(), kTimerId, kTimerMs, nullptr);
+    SetBusy(true);
     if (m_thread)
         ResumeThread(m_thread);
 }
@@ -101,13 +104,6 @@ void NRPleaseWaitDialog::OnTimer()
     }
     const RECT bar = BarRect();
     InvalidateRect(Handle(), &bar, FALSE);
-    // The bar moves every tick; a reader is told at most once a second, not a hundred times.
-    const DWORD now = GetTickCount();
-    if (!m_valueAnnounced || now - m_lastValueEvent >= kValueEventIntervalMs) {
-        m_valueAnnounced = true;
-        m_lastValueEvent = now;
-        NotifyAccessibilityEvent(EVENT_OBJECT_VALUECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
-    }
     const DWORD waited = m_waitFor ? WaitForSingleObject(m_waitFor, 0) : WAIT_FAILED;
     if (waited == WAIT_OBJECT_0) {
         KillTimer(Handle(), kTimerId);
@@ -116,6 +112,14 @@ void NRPleaseWaitDialog::OnTimer()
         KillTimer(Handle(), kTimerId);
         EndDialog(kResultCancel);
     }
+}
+
+void NRPleaseWaitDialog::SetBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    NotifyAccessibilityEvent(EVENT_OBJECT_STATECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void NRPleaseWaitDialog::Paint(HDC dc)
@@ -166,6 +170,8 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         OnTimer();
         return true;
     case WM_KEYDOWN:
+        if (m_focus.KeyDown(static_cast<int>(wParam), GetKeyState(VK_SHIFT) < 0))
+            return true;
         if (wParam == kEscape && m_showCancel)
             m_cancel.Activate();
         return true;
@@ -175,6 +181,10 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         return true;
     case WM_NR_SCALE_CHANGED:
         ScaleChanged();
+        break;
+    case WM_DESTROY:
+        // However it ends, the wait is over.
+        SetBusy(false);
         break;
     default:
         break;

@@ -29,11 +29,12 @@ public:
 
     int BarPosition() const { return m_barPosition; }
 
-    // A reader sees a progress bar named by the message, its value the bar's position.
+    // A reader sees a progress bar named by the message, without a value: the bar moves to show that
+    // work goes on, not how much is done. It is busy while it waits, and says so when it starts and
+    // when it ends.
     long AccessibleRole() const override { return ROLE_SYSTEM_PROGRESSBAR; }
     std::string AccessibleName() const override;
-    std::string AccessibleValue() const override { return std::to_string(m_barPosition) + "%"; }
-    long AccessibleState() const override { return STATE_SYSTEM_READONLY; }
+    long AccessibleState() const override { return STATE_SYSTEM_READONLY | (m_busy ? STATE_SYSTEM_BUSY : 0); }
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -44,6 +45,8 @@ private:
     // Sizes the dialog for its lines at the screen's scale and centres it.
     void LayOut();
     void OnTimer();
+    // Busy or no longer, told to readers.
+    void SetBusy(bool busy);
     RECT BarRect() const;
     void Paint(HDC dc);
 
@@ -57,7 +60,5 @@ private:
     NRButton m_cancel;
     bool m_showCancel = false;
     bool m_cancelled = false;
-    static constexpr DWORD kValueEventIntervalMs = 1000;
-    bool m_valueAnnounced = false;
-    DWORD m_lastValueEvent = 0;
+    bool m_busy = false;
 };

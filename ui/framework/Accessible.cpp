@@ -93,20 +93,38 @@ HRESULT NRAccessible::GetTypeInfoCount(UINT* count)
 {
     if (!count)
         return E_POINTER;
-    *count = 0;
+    *count = AccessibleTypeInfo() ? 1 : 0;
     return S_OK;
 }
 
-HRESULT NRAccessible::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+HRESULT NRAccessible::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 {
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    ITypeInfo* described = AccessibleTypeInfo();
+    if (index != 0 || !described)
+        return DISP_E_BADINDEX;
+    described->AddRef();
+    *info = described;
+    return S_OK;
 }
 
-HRESULT NRAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+HRESULT NRAccessible::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    if (!IsEqualIID(iid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    return AccessibleIdsOfNames(names, count, ids);
+}
 
-HRESULT NRAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
+HRESULT NRAccessible::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                             EXCEPINFO* exception, UINT* argumentError)
+{
+    if (!IsEqualIID(iid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    // Late-bound callers (scripts) reach the same methods as readers that call IAccessible directly.
+    return AccessibleInvoke(this, member, flags, parameters, result, exception, argumentError);
+}
 
 int NRAccessible::ChildWindowCount() const
 {
@@ -312,8 +330,12 @@ HRESULT NRAccessible::get_accFocus(VARIANT* focus)
         *focus = IdVariant(item >= 0 ? item + 1 : CHILDID_SELF);
         return S_OK;
     }
-    if (focused && ::GetParent(focused) == m_window && m_source->AccessibleChildWindows()) {
-        if (NRAccessible* object = AccessibleObjectOf(focused)) {
+    // The focus may lie deeper (the list inside the progress pane): the child that holds it answers.
+    HWND holder = focused;
+    while (holder && ::GetParent(holder) != m_window)
+        holder = ::GetParent(holder);
+    if (holder && m_source->AccessibleChildWindows()) {
+        if (NRAccessible* object = AccessibleObjectOf(holder)) {
             *focus = DispatchVariant(object);
             return S_OK;
         }

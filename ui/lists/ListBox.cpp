@@ -111,6 +111,15 @@ void NRListBoxBase::ShowLastItem()
     Repaint();
 }
 
+void NRListBoxBase::ItemsChanged()
+{
+    if (!m_contents)
+        return;
+    m_contents->SetOwner(Handle());
+    LayOut();
+    Repaint();
+}
+
 void NRListBoxBase::MakeCurrent(int index, WPARAM modifiers)
 {
     if (!m_contents || !m_contents->At(index))

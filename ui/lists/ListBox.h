@@ -61,6 +61,8 @@ public:
     // Items were added at the end: the last becomes current and shows, and only what shows is
     // drawn again. The cost does not grow with the length of the list.
     void ShowLastItem();
+    // Lays the list out for items added or removed, keeping the current item and the scroll position.
+    void ItemsChanged();
     // Measures every item again and lays the list out anew, keeping the current item in view: after
     // the screen's scale, and with it the fonts, changed.
     void Remeasure();

@@ -38,7 +38,7 @@ long NRListBoxAccessible::AccessibleItemState(int index) const
     const RECT row = m_list.RowRect(index);
     const RECT client = m_list.GetClientRect();
     if (row.bottom <= client.top || row.top >= client.bottom)
-        state |= STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_INVISIBLE;
+        state |= STATE_SYSTEM_OFFSCREEN;  // still there for a reader's review, only scrolled out
     return state;
 }
 
@@ -73,9 +73,10 @@ void NRListBoxAccessible::NotifyCurrentChanged() const
         NotifyAccessibilityEvent(EVENT_OBJECT_FOCUS, m_list.Handle(), OBJID_CLIENT, current + 1);
 }
 
-void NRListBoxAccessible::NotifyItemAdded(int index) const
+void NRListBoxAccessible::NotifyItemAdded(int index, bool becameCurrent) const
 {
     NotifyAccessibilityEvent(EVENT_OBJECT_CREATE, m_list.Handle(), OBJID_CLIENT, index + 1);
     NotifyAccessibilityEvent(EVENT_OBJECT_SHOW, m_list.Handle(), OBJID_CLIENT, index + 1);
-    NotifyCurrentChanged();
+    if (becameCurrent)
+        NotifyCurrentChanged();
 }

@@ -31,8 +31,8 @@ public:
     void NotifyFocus() const;
     // Another row became current.
     void NotifyCurrentChanged() const;
-    // A row was added at `index` (and became current).
-    void NotifyItemAdded(int index) const;
+    // A row was added at `index`, and became current or not.
+    void NotifyItemAdded(int index, bool becameCurrent) const;
 
 private:
     bool HasFocus() const;

@@ -88,11 +88,19 @@ void NRListContainer::AddText(const std::string& text)
 {
     std::string line = text;
     line.erase(std::remove(line.begin(), line.end(), '\n'), line.end());
+    // The newest line becomes current while the user follows the newest; one who moved back through
+    // the lines keeps their place, on the screen and in a reader's review.
+    const NRListBoxItem* current = Contents().Current();
+    const bool followingNewest = !current || current == Contents().Last();
     Contents().AddToEnd(std::make_unique<NRRichTextListItem>(&Contents(), line, 1, kColumnWidths));
-    ListBox().ShowLastItem();
+    if (followingNewest)
+        ListBox().ShowLastItem();
+    else
+        ListBox().ItemsChanged();
     if (ListBox().Handle()) {
-        ::RedrawWindow(ListBox().Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        ListBox().Accessible().NotifyItemAdded(Contents().Count() - 1);
+        ::RedrawWindow(ListBox().Handle(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ListBox().Accessible().NotifyItemAdded(Contents().Count() - 1, followingNewest);
     }
 }
 

@@ -10,7 +10,7 @@
 #include "ui/lists/ListBox.h"
 #include "ui/lists/ListBoxContents.h"
 
-class NRListContainerBase : public NRWindowImpl<NRListContainerBase>
+class NRListContainerBase : public NRWindowImpl<NRListContainerBase>, public NRAccessibleSource
 {
 public:
     static constexpr int kInset = 5;
@@ -23,8 +23,11 @@ public:
     const NRListBoxContents& Contents() const { return m_contents; }
     NRListBox& ListBox() { return m_listBox; }
 
-    // A reader sees the container as the list it holds, named by the container's window text.
-    NRAccessibleSource* AccessibleSource() override { return m_listBox.AccessibleSource(); }
+    // A reader meets the list once: the container is a plain, unnamed client area around the list
+    // box, which is the list, named by the container's window text.
+    NRAccessibleSource* AccessibleSource() override { return this; }
+    long AccessibleRole() const override { return ROLE_SYSTEM_CLIENT; }
+    std::string AccessibleName() const override { return std::string(); }
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -94,6 +94,28 @@ void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush)
         ::FillRect(context.Dc(), &band, brush);
 }
 
+void FocusMark(const NRDrawContext& context, const RECT& rect, COLORREF colour)
+{
+    const int dotX = std::max(1, context.ScaleX().Px(1)), dotY = std::max(1, context.ScaleY().Px(1));
+    const RECT mark = {rect.left + 2 * dotX, rect.top + 2 * dotY, rect.right - 2 * dotX, rect.bottom - 2 * dotY};
+    if (mark.right - mark.left < 2 * dotX || mark.bottom - mark.top < 2 * dotY)
+        return;
+    NRBrushHandle brush(::CreateSolidBrush(colour));
+    // One dot, one gap, along each edge, as the system's focus rectangle is dotted.
+    for (int x = mark.left; x < mark.right; x += 2 * dotX) {
+        const RECT top = {x, mark.top, std::min<int>(x + dotX, mark.right), mark.top + dotY};
+        const RECT bottom = {x, mark.bottom - dotY, std::min<int>(x + dotX, mark.right), mark.bottom};
+        ::FillRect(context.Dc(), &top, brush.Get());
+        ::FillRect(context.Dc(), &bottom, brush.Get());
+    }
+    for (int y = mark.top; y < mark.bottom; y += 2 * dotY) {
+        const RECT left = {mark.left, y, mark.left + dotX, std::min<int>(y + dotY, mark.bottom)};
+        const RECT right = {mark.right - dotX, y, mark.right, std::min<int>(y + dotY, mark.bottom)};
+        ::FillRect(context.Dc(), &left, brush.Get());
+        ::FillRect(context.Dc(), &right, brush.Get());
+    }
+}
+
 void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,
                       COLORREF bottomColour)
 {

@@ -21,6 +21,10 @@ void HorizontalGradient(const NRDrawContext& context, int left, int top, int rig
 // (at 96 DPI exactly FrameRect's). Nothing for an empty rectangle.
 void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush);
 
+// The keyboard focus mark: a dotted rectangle two toolkit pixels inside `rect`, dots and gaps one
+// scaled pixel long, in `colour`.
+void FocusMark(const NRDrawContext& context, const RECT& rect, COLORREF colour);
+
 // Draws `text` from (x, y) with the current-position alignment, moved left by its width when the
 // device's alignment is right-aligned. The first occurrence of `accelerator` (as given, otherwise in
 // lower case) is drawn underlined in `acceleratorColour`; an accelerator of 0 or ' ' means none.

@@ -1,0 +1,264 @@
+// The keyboard focus of a box: where it opens, how Tab, the arrows, Space, Enter and Alt+F4 move and
+// use it, its mark, and keys that are not the box's. Keys go to the window that has the focus, as a
+// user's do; the focus is read with GetGUIThreadInfo.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DibCanvas.h"
+#include "ModalRun.h"
+#include "TestSupport.h"
+#include "ui/dialogs/DialogFocus.h"
+#include "ui/dialogs/MessageBox.h"
+#include "ui/theme/Palette.h"
+#include "ui/theme/Scale.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr WPARAM kShiftTab = 0x10000 | VK_TAB;
+constexpr WPARAM kAltF4 = 0x20000 | VK_F4;
+
+// Waits (on the answering thread) until `done`; false after two seconds.
+template <class Condition>
+bool SpinUntil(Condition done)
+{
+    for (int waited = 0; !done(); waited += 10) {
+        if (waited > 2000)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// Whether the box is the active window of its thread with the focus on one of its windows. Tests
+// running beside this one take the foreground at times, which deactivates the box: it is brought
+// back, and must then put the focus back itself.
+bool BoxHoldsFocus(HWND box)
+{
+    if (ThreadActiveWindow(box) != box)
+        SetForegroundWindow(box);
+    return ThreadActiveWindow(box) == box && IsChild(box, ThreadFocus(box));
+}
+
+// The box's focused window, once the box holds the focus.
+std::string FocusedCaption(HWND box)
+{
+    SpinUntil([&] { return BoxHoldsFocus(box); });
+    return WindowText(ThreadFocus(box));
+}
+
+// Presses `key` as a user does; Shift+Tab with Shift held in the input state the threads share
+// once attached, until the focus moved; Alt+F4 as the system key it is.
+void Press(HWND box, WPARAM key)
+{
+    if (key == kAltF4) {
+        const HWND focus = ThreadFocus(box);
+        PostMessageA(focus ? focus : box, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+        return;
+    }
+    if (key != kShiftTab) {
+        PressKeyAsUser(box, key);
+        return;
+    }
+    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] |= 0x80;
+    SetKeyboardState(keys);
+    const HWND before = ThreadFocus(box);
+    PressKeyAsUser(box, VK_TAB);
+    SpinUntil([&] { return ThreadFocus(box) != before; });
+    keys[VK_SHIFT] &= 0x7F;
+    SetKeyboardState(keys);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
+}
+
+// A box of `type`; type 6 as the test pass's final box, COPY (C) and OK (Enter).
+struct BoxOfType
+{
+    explicit BoxOfType(int type) : box(nullptr, "Are you sure?", type)
+    {
+        if (type == 6) {
+            box.SetButtonText(0, "COPY");
+            box.AddButtonKey(0, 'C');
+            box.SetButtonText(1, "OK");
+            box.AddButtonKey(1, VK_RETURN);
+        }
+    }
+    NRMessageBox box;
+};
+
+}  // namespace
+
+TEST(DialogFocus, KeysMoveTheFocusRoundTheRowAndPressTheFocusedOrDefaultButton)
+{
+    using E = NRFocusKeyEffect;
+    const std::vector<bool> all = {true, true, true}, middleOff = {true, false, true};
+    const struct
+    {
+        int key;
+        bool shift;
+        int focused, defaultIndex;
+        std::vector<bool> enabled;
+        E expected;
+    } cases[] = {
+        {VK_TAB, false, 0, 0, all, {E::kFocus, 1}},     {VK_TAB, false, 2, 0, all, {E::kFocus, 0}},
+        {VK_TAB, true, 0, 0, all, {E::kFocus, 2}},      {VK_RIGHT, false, 1, 0, all, {E::kFocus, 2}},
+        {VK_DOWN, false, 1, 0, all, {E::kFocus, 2}},    {VK_LEFT, false, 1, 0, all, {E::kFocus, 0}},
+        {VK_UP, false, 0, 0, all, {E::kFocus, 2}},      {VK_TAB, false, 0, 0, middleOff, {E::kFocus, 2}},
+        {VK_TAB, false, -1, 1, all, {E::kFocus, 1}},    {VK_SPACE, false, 1, 0, all, {E::kPress, 1}},
+        {VK_SPACE, false, -1, 0, all, {E::kNone, -1}},  {VK_RETURN, false, 2, 0, all, {E::kPress, 2}},
+        {VK_RETURN, false, -1, 1, all, {E::kPress, 1}}, {VK_RETURN, false, -1, -1, all, {E::kNone, -1}},
+        {VK_ESCAPE, false, 0, 0, all, {E::kNone, -1}},  {'Y', false, 0, 0, all, {E::kNone, -1}},
+        {VK_TAB, false, -1, 0, {}, {E::kNone, -1}},
+    };
+    for (const auto& c : cases) {
+        const E effect = FocusKeyEffect(c.key, c.shift, c.focused, c.defaultIndex, c.enabled);
+        EXPECT_EQ(c.expected.action, effect.action) << "key " << c.key << " shift " << c.shift << " from " << c.focused;
+        EXPECT_EQ(c.expected.target, effect.target) << "key " << c.key << " shift " << c.shift << " from " << c.focused;
+    }
+    EXPECT_EQ(1, FirstFocus(1, all));
+    EXPECT_EQ(0, FirstFocus(1, middleOff)) << "a default that cannot take the focus: the first that can";
+    EXPECT_EQ(-1, FirstFocus(0, {}));
+}
+
+TEST(ToolkitMessageBox, OpensWithTheFocusOnItsDefaultButton)
+{
+    TestAppState app;
+    const struct
+    {
+        int type;
+        const char* focused;
+    } cases[] = {{0, "OK - F10"}, {1, "Ok"}, {2, "Ok"}, {3, "Yes"}, {4, "Yes"}, {6, "OK"}, {7, "User1"}};
+    for (const auto& c : cases) {
+        BoxOfType made(c.type);
+        std::string focused;
+        Answerer answer([&](HWND box) {
+            focused = FocusedCaption(box);
+            PostMessageA(box, WM_CLOSE, 0, 0);
+        });
+        made.box.RunModal();
+        EXPECT_EQ(c.focused, focused) << "type " << c.type;
+    }
+}
+
+TEST(ToolkitMessageBox, KeysMoveTheFocusAndPressTheFocusedButton)
+{
+    TestAppState app;
+    const struct
+    {
+        int type;
+        std::vector<WPARAM> keys;
+        int expected;
+        const char* why;
+    } cases[] = {
+        {7, {VK_RETURN}, kResultUser1, "Enter presses the default button, focused as the box opens"},
+        {7, {VK_TAB, VK_RETURN}, kResultUser2, "Tab moves the focus to the next button"},
+        {7, {VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, kResultUser1, "Tab goes round the row"},
+        {7, {kShiftTab, VK_SPACE}, kResultUser3, "Shift+Tab goes back, round the row; Space presses"},
+        {7, {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RETURN}, kResultUser2, "Right and Left move the focus"},
+        {7, {VK_DOWN, VK_UP, VK_UP, VK_SPACE}, kResultUser3, "Down and Up move the focus"},
+        {3, {VK_RETURN}, kResultYes, "the Yes/No box has a default: Yes"},
+        {3, {VK_TAB, VK_RETURN}, kResultNo, "Enter presses the focused button"},
+        {3, {VK_TAB, 'Y'}, kResultYes, "a button's own key keeps its meaning"},
+        {6, {VK_TAB, VK_RETURN}, kResultUser1, "Enter presses the focused button, not the one Enter is named for"},
+        {3, {kAltF4}, kResultNo, "Alt+F4 does what Escape does"},
+        {7, {kAltF4, VK_TAB, VK_RETURN}, kResultUser2, "Alt+F4 does nothing where Escape does nothing"},
+    };
+    for (const auto& c : cases) {
+        BoxOfType made(c.type);
+        Answerer answer([&](HWND box) {
+            FocusedCaption(box);
+            for (const WPARAM key : c.keys)
+                Press(box, key);
+        });
+        EXPECT_EQ(c.expected, made.box.RunModal()) << c.why;
+    }
+}
+
+TEST(ToolkitMessageBox, TheFocusedButtonAloneShowsTheFocusMark)
+{
+    TestAppState app;
+    BoxOfType made(3);
+    std::vector<std::vector<bool>> marked;  // per look: Yes, No
+    Answerer answer([&](HWND box) {
+        const auto capture = [&] {
+            std::vector<bool> marks;
+            for (const char* caption : {"Yes", "No"}) {
+                const DibCanvas canvas(FindWindowExA(box, nullptr, "NRButton", caption));
+                // The mark's first dot, two pixels in, in the caption's colour.
+                const int in = ScreenScale().Px(2);
+                marks.push_back(canvas.Pixel(in, in) == PaletteColour(0));
+            }
+            return marks;
+        };
+        // What the buttons show once they have painted the look expected, or after two seconds.
+        const auto look = [&](const std::vector<bool>& expected) {
+            std::vector<bool> marks;
+            SpinUntil([&] { return BoxHoldsFocus(box) && (marks = capture()) == expected; });
+            marked.push_back(marks);
+        };
+        FocusedCaption(box);
+        look({true, false});
+        PressKeyAsUser(box, VK_TAB);
+        look({false, true});
+        PressKeyAsUser(box, VK_ESCAPE);
+    });
+    EXPECT_EQ(kResultNo, made.box.RunModal());
+    EXPECT_EQ((std::vector<std::vector<bool>>{{true, false}, {false, true}}), marked);
+}
+
+namespace {
+
+HWND g_activatedBox = nullptr;
+HWND g_focusAfterActivation = nullptr;
+
+// On the box's thread, once the box is up: it is activated the way Windows activates it.
+void CALLBACK ActivateBoxByMessage(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND box = ShownToolkitDialog(GetCurrentProcessId());
+    if (!box)
+        return;
+    KillTimer(nullptr, id);
+    ActivateAsWindowsDoes(box);
+    // Read at once, on the box's thread: nothing else can have moved it yet.
+    g_focusAfterActivation = ThreadFocus(box);
+    g_activatedBox = box;
+}
+
+}  // namespace
+
+TEST(ToolkitMessageBox, ActivatedAsWindowsActivatesItTheBoxFocusesItsDefaultButton)
+{
+    TestAppState app;
+    BoxOfType made(3);
+    g_activatedBox = g_focusAfterActivation = nullptr;
+    SetTimer(nullptr, 0, 20, ActivateBoxByMessage);
+    std::string focused;
+    Answerer answer([&](HWND box) {
+        SpinUntil([&] { return g_activatedBox == box; });
+        focused = WindowText(g_focusAfterActivation);
+        PressKeyAsUser(box, VK_ESCAPE);
+    });
+    EXPECT_EQ(kResultNo, made.box.RunModal());
+    EXPECT_EQ("Yes", focused);
+}
+
+TEST(ToolkitMessageBox, AKeyForAnotherWindowDoesNotAnswerTheBox)
+{
+    TestAppState app;
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                 nullptr);
+    BoxOfType made(3);
+    Answerer answer([&](HWND box) {
+        // No, then Yes typed where the box is not: taken as the box's, the later Yes would win.
+        PostMessageA(box, WM_KEYDOWN, 'N', 0);
+        PostMessageA(other, WM_KEYDOWN, 'Y', 0);
+    });
+    EXPECT_EQ(kResultNo, made.box.RunModal());
+    DestroyWindow(other);
+}
