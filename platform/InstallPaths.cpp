@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/ResourceFile.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -51,6 +52,56 @@ bool RemoveEntry(const std::wstring& path, DWORD attributes)
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
+// The longest name the installer composes below the folder: "Install_log_<stamp> (9999).txt".
+constexpr std::size_t kLongestFileBelow = 42;
+constexpr std::size_t kLongPrefixChars = 4;  // "\\?\"
+constexpr std::size_t kMaxLongPathChars = 32767;
+constexpr std::size_t kMaxNameChars = 255;
+
+// Win32 reads these names as devices in any folder, with any extension.
+bool IsDeviceName(const std::string& name)
+{
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",   "COM3",   "COM4",
+                                           "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",   "LPT2",   "LPT3",
+                                           "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9",   "CONIN$", "CONOUT$"};
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : kDevices) {
+        if (base == device)
+            return true;
+    }
+    return false;
+}
+
+// The names after "X:\", each of which must mean one folder to every call.
+InstallDirectoryCheck CheckFolderNames(const std::string& stored)
+{
+    if (stored.find(':', 2) != std::string::npos)
+        return InstallDirectoryCheck::Stream;
+    std::size_t start = 3;
+    while (start < stored.size()) {
+        std::size_t end = stored.find('\\', start);
+        if (end == std::string::npos)
+            end = stored.size();
+        const std::string name = stored.substr(start, end - start);
+        start = end + 1;
+        if (name.empty())
+            continue;
+        if (name == "." || name == "..")
+            return InstallDirectoryCheck::DotSegment;
+        if (name.back() == '.' || name.back() == ' ')
+            return InstallDirectoryCheck::NameEndsInDotOrBlank;
+        if (IsDeviceName(name))
+            return InstallDirectoryCheck::DeviceName;
+        if (name.size() > kMaxNameChars)
+            return InstallDirectoryCheck::TooLong;
+    }
+    return InstallDirectoryCheck::Accepted;
+}
+
 }  // namespace
 
 InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::string& accepted,
@@ -60,13 +111,50 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
                                  stored[1] == ':' && stored[2] == '\\';
     if (!driveLetterPath)
         return InstallDirectoryCheck::NotAbsolute;
+    const InstallDirectoryCheck names = CheckFolderNames(stored);
+    if (names != InstallDirectoryCheck::Accepted)
+        return names;
     const std::string root = stored.substr(0, 3);
     if (driveType(root.c_str()) != DRIVE_FIXED)
         return InstallDirectoryCheck::NotLocalFixedDrive;
-    accepted = stored;
-    if (accepted.back() != '\\')
-        accepted += '\\';
+
+    // Nothing is left that GetFullPathNameW would change but doubled backslashes; from here on only
+    // its answer is used.
+    const std::wstring wide = AnsiToWide(stored);
+    std::wstring full(wide.size() + 2, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0 || length >= full.size())
+        return InstallDirectoryCheck::TooLong;
+    full.resize(length);
+    if (full.back() != L'\\')
+        full += L'\\';
+    if (full.size() + kLongPrefixChars + kLongestFileBelow >= kMaxLongPathChars)
+        return InstallDirectoryCheck::TooLong;
+    accepted = WideToAnsi(full);
     return InstallDirectoryCheck::Accepted;
+}
+
+const char* InstallDirectoryRefusal(InstallDirectoryCheck check)
+{
+    switch (check) {
+    case InstallDirectoryCheck::Accepted:
+        return "is accepted";
+    case InstallDirectoryCheck::NotAbsolute:
+        return "is not a full path that starts with a drive letter";
+    case InstallDirectoryCheck::NotLocalFixedDrive:
+        return "is not on a local fixed drive";
+    case InstallDirectoryCheck::NameEndsInDotOrBlank:
+        return "has a folder name that ends in a dot or a blank";
+    case InstallDirectoryCheck::DotSegment:
+        return "has a \".\" or \"..\" folder";
+    case InstallDirectoryCheck::Stream:
+        return "names a stream (a colon after the drive)";
+    case InstallDirectoryCheck::DeviceName:
+        return "names a device";
+    case InstallDirectoryCheck::TooLong:
+        return "is too long for the files written into it";
+    }
+    return "is not accepted";
 }
 
 InstallerFolderSecurity::InstallerFolderSecurity()

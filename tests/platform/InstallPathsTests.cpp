@@ -30,18 +30,37 @@ UINT WINAPI DriveTypeByLetter(LPCSTR root)
 
 }  // namespace
 
-TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveAndEndsItWithABackslash)
+TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveInOneFormEndedByABackslash)
 {
     using Check = InstallDirectoryCheck;
+    const std::string longName(256, 'n');
+    std::string tooLong = "C:";
+    while (tooLong.size() < 32767 - 40)
+        tooLong += "\\" + std::string(200, 'd');
     const struct
     {
-        const char* stored;
+        std::string stored;
         Check check;
         const char* accepted;
     } cases[] = {
         {"C:\\Nox Racing\\", Check::Accepted, "C:\\Nox Racing\\"},
         {"C:\\Nox Racing", Check::Accepted, "C:\\Nox Racing\\"},
         {"c:\\", Check::Accepted, "c:\\"},
+        {"C:\\Nox\\\\Racing\\", Check::Accepted, "C:\\Nox\\Racing\\"},
+        {"C:\\CONSOLE\\.nox\\", Check::Accepted, "C:\\CONSOLE\\.nox\\"},
+        {"C:\\Users\\me\\x.\\", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\NoxTools \\", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\Nox Racing.", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\Nox\\..\\Windows\\", Check::DotSegment, ""},
+        {"C:\\Nox\\.\\", Check::DotSegment, ""},
+        {"C:\\Nox:hidden\\", Check::Stream, ""},
+        {"C:\\Nox\\x::$INDEX_ALLOCATION\\", Check::Stream, ""},
+        {"C:\\Nox\\CON\\", Check::DeviceName, ""},
+        {"C:\\nul.txt\\", Check::DeviceName, ""},
+        {"C:\\Nox\\Com1", Check::DeviceName, ""},
+        {"C:\\Nox\\CONOUT$\\", Check::DeviceName, ""},
+        {"C:\\" + longName + "\\", Check::TooLong, ""},
+        {tooLong, Check::TooLong, ""},
         {"\\\\server\\share\\Nox\\", Check::NotAbsolute, ""},
         {"\\\\?\\C:\\Nox\\", Check::NotAbsolute, ""},
         {"\\\\.\\PhysicalDrive0\\", Check::NotAbsolute, ""},
@@ -57,8 +76,8 @@ TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveAndEndsItWithABa
     };
     for (const auto& c : cases) {
         std::string accepted;
-        EXPECT_EQ(c.check, CheckInstallDirectory(c.stored, accepted, DriveTypeByLetter)) << c.stored;
-        EXPECT_EQ(c.accepted, accepted) << c.stored;
+        EXPECT_EQ(c.check, CheckInstallDirectory(c.stored, accepted, DriveTypeByLetter)) << c.stored.substr(0, 80);
+        EXPECT_EQ(c.accepted, accepted) << c.stored.substr(0, 80);
     }
     std::string accepted;
     EXPECT_EQ(InstallDirectoryCheck::Accepted, CheckInstallDirectory("C:\\Nox Racing", accepted))
