@@ -7,6 +7,7 @@
 
 #include "ethdrv/ChildRunner.h"
 #include "ethdrv/InstallHost.h"
+#include "ethdrv/RunFolder.h"
 #include "platform/Error.h"
 #include "platform/InstallPaths.h"
 #include "platform/ResourceFile.h"
@@ -70,12 +71,12 @@ bool WindowsStartElevated(const std::string& file, const std::string& parameters
     return true;
 }
 
-// The vendor library, unloaded when the procedure ends, on every way out. Its own dependencies come
-// from its own folder, never from the installer's.
+// The vendor library, unloaded when the procedure ends, on every way out (before its folder goes).
+// Its own dependencies come from its own folder or the system folder, never from the installer's.
 class VendorLibrary
 {
 public:
-    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryByFullPath(path)) {}
+    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryWithItsFolder(path)) {}
     ~VendorLibrary()
     {
         if (m_module)
@@ -222,7 +223,11 @@ private:
             throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS");
         redirection.Restore();
 
-        VendorLibrary library(m_host.InstallDirectory() + "W32N55.DLL");
+        // The installer's own copy, never one from the install folder, which users may write.
+        RunFolder runFolder(WindowsTemporaryFolder());
+        const bool extracted = runFolder.Extract(DriverPackage::kDirectNdisLibrary, DriverPackage::kResourceType,
+                                                 "W32N55.DLL", ExtractNew());
+        VendorLibrary library(extracted ? runFolder.Path() + "W32N55.DLL" : std::string());
         if (!library.Loaded()) {
             m_host.AddLine("W32N55.DLL not found");
             return;
@@ -247,6 +252,11 @@ private:
         m_host.AddLine((created ? "Ethernet NDIS Service Created - " : "Ethernet NDIS Service NOT Created - ") +
                        serviceName);
         setDacl(serviceName.c_str());
+    }
+
+    ExtractNewFileFn ExtractNew() const
+    {
+        return m_system.extractNewResource ? m_system.extractNewResource : ExtractResourceToNewFile;
     }
 
     InstallHost& m_host;

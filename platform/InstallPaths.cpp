@@ -13,6 +13,7 @@ typedef BOOL(WINAPI* StringToSecurityDescriptorFn)(LPCSTR, DWORD, PSECURITY_DESC
 
 // P: protected; OICI: inherited by files and folders; FA: full access; 0x1200A9: read and execute.
 constexpr char kInstallerFolderSddl[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)";
+constexpr char kAdministratorsOnlySddl[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 bool IsLink(DWORD attributes)
 {
@@ -157,14 +158,15 @@ const char* InstallDirectoryRefusal(InstallDirectoryCheck check)
     return "is not accepted";
 }
 
-InstallerFolderSecurity::InstallerFolderSecurity()
+InstallerFolderSecurity::InstallerFolderSecurity(FolderReaders readers)
 {
+    const char* sddl = readers == FolderReaders::AdministratorsOnly ? kAdministratorsOnlySddl : kInstallerFolderSddl;
     // advapi32 is always loaded; the conversion is looked up as Windows 2000 spells it.
     HMODULE advapi32 = GetModuleHandleA("advapi32.dll");
     auto convert = advapi32 ? reinterpret_cast<StringToSecurityDescriptorFn>(reinterpret_cast<void*>(GetProcAddress(
                                   advapi32, "ConvertStringSecurityDescriptorToSecurityDescriptorA")))
                             : nullptr;
-    if (!convert || !convert(kInstallerFolderSddl, kSddlRevision1, &m_descriptor, nullptr))
+    if (!convert || !convert(sddl, kSddlRevision1, &m_descriptor, nullptr))
         m_descriptor = nullptr;
     m_attributes.nLength = sizeof(m_attributes);
     m_attributes.lpSecurityDescriptor = m_descriptor;

@@ -28,11 +28,17 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
 const char* InstallDirectoryRefusal(InstallDirectoryCheck check);
 
 // The access list of the installer's own folder: SYSTEM and Administrators full control, Users read
-// and execute, inherited by everything created inside, and protected from what the parent grants.
+// and execute (or nothing at all), inherited by everything created inside, and protected from what
+// the parent grants.
+enum class FolderReaders
+{
+    AdministratorsAndUsers,
+    AdministratorsOnly,
+};
 class InstallerFolderSecurity
 {
 public:
-    InstallerFolderSecurity();
+    explicit InstallerFolderSecurity(FolderReaders readers = FolderReaders::AdministratorsAndUsers);
     ~InstallerFolderSecurity();
     InstallerFolderSecurity(const InstallerFolderSecurity&) = delete;
     InstallerFolderSecurity& operator=(const InstallerFolderSecurity&) = delete;

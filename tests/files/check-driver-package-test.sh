@@ -17,7 +17,7 @@ package() {
   dir="$work/$1"
   mkdir -p "$dir/v2" "$dir/direct"
   for file in v2/NxNtSp50.cat v2/NxNtSp50.inf v2/ProtInstall.exe v2/W64N55.dll direct/NxNtSp50.SYS \
-    direct/NxNtMp50.SYS; do
+    direct/NxNtMp50.SYS direct/W32N55.DLL; do
     echo "vendor file $file" >"$dir/$file"
   done
   python3 - "$dir/v2/NxNtSp50.sys" "$2" <<'PY'
@@ -56,6 +56,9 @@ expect refused "a version resource that says stand-in" "$dir" "direct/NxNtMp50.S
 dir=$(package missing 5.70.100.0)
 rm "$dir/v2/W64N55.dll"
 expect refused "a missing file" "$dir" "v2/W64N55.dll is missing"
+dir=$(package missing-library 5.70.100.0)
+rm "$dir/direct/W32N55.DLL"
+expect refused "a package without the direct installation's library" "$dir" "direct/W32N55.DLL is missing"
 expect refused "the project's stand-ins" "$standins" "says it is a stand-in"
 
 if cmake -S "$source" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-i686-w64-mingw32.cmake" \

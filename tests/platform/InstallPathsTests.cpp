@@ -84,6 +84,50 @@ TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveInOneFormEndedBy
         << "the system's drive C: is fixed";
 }
 
+namespace {
+
+// "<who> <mask>" for each entry of the descriptor's list, which must be protected and inherited by
+// everything made inside.
+std::vector<std::string> ProtectedEntries(InstallerFolderSecurity& security)
+{
+    std::vector<std::string> entries;
+    SECURITY_ATTRIBUTES* attributes = security.Attributes();
+    if (!attributes || attributes->nLength != sizeof(SECURITY_ATTRIBUTES) || attributes->bInheritHandle)
+        return {"no attributes"};
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = nullptr;
+    if (!GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision) ||
+        !(control & SE_DACL_PROTECTED) ||
+        !GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted) || !present || !dacl)
+        return {"not protected"};
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            ace->Header.AceFlags != (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE))
+            return {"an entry of another kind"};
+        WELL_KNOWN_SID_TYPE known[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid};
+        const char* names[] = {"SYSTEM", "Administrators", "Users"};
+        std::string who = "?";
+        for (int k = 0; k < 3; ++k)
+            if (IsWellKnownSid(&ace->SidStart, known[k]))
+                who = names[k];
+        entries.push_back(who + " " + std::to_string(ace->Mask));
+    }
+    return entries;
+}
+
+}  // namespace
+
+TEST(InstallerFolderSecurity, TheRunsOwnFolderGrantsSystemAndAdministratorsAlone)
+{
+    InstallerFolderSecurity security(FolderReaders::AdministratorsOnly);
+    ASSERT_TRUE(security.Ready());
+    const std::string full = std::to_string(FILE_ALL_ACCESS);
+    EXPECT_EQ((std::vector<std::string>{"SYSTEM " + full, "Administrators " + full}), ProtectedEntries(security));
+}
+
 TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersReadAndExecuteOnly)
 {
     // Checked on the descriptor itself: Wine keeps file access lists as Unix mode bits.
