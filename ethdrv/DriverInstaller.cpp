@@ -7,6 +7,7 @@
 
 #include "ethdrv/ChildRunner.h"
 #include "ethdrv/InstallHost.h"
+#include "ethdrv/PackageCopy.h"
 #include "ethdrv/RunFolder.h"
 #include "platform/Error.h"
 #include "platform/InstallPaths.h"
@@ -167,10 +168,11 @@ private:
 
     void InstallV2()
     {
-        // The elevated protocol installer runs from here: a folder of the installer's own, empty, that
-        // users may read but not change.
-        const std::string folder = m_host.InstallDirectory() + "EthDrv\\";
-        if (!MakeInstallerFolder(folder))
+        // The elevated protocol installer runs from a folder made for this run that only
+        // administrators can change; the copy in EthDrv is for the maker's tools, and nothing there runs.
+        RunFolder runFolder(WindowsTemporaryFolder());
+        PackageCopy copy;
+        if (!runFolder.Made() || !copy.Open(m_host.InstallDirectory() + "EthDrv\\"))
             throw NRError("Could not create ethernet driver path");
 
         std::vector<std::string> lines;
@@ -183,19 +185,26 @@ private:
         }
 
         for (const PackageFile& file : kV2Package) {
-            if (!m_system.extractResource(file.resource, DriverPackage::kResourceType, folder + file.name))
+            if (!runFolder.Extract(file.resource, DriverPackage::kResourceType, file.name, ExtractNew()) ||
+                !copy.Write(file.resource, DriverPackage::kResourceType, file.name))
                 throw NRError(std::string("Could not extract v2 ethernet driver - ") + file.name);
         }
 
         // A start that gives no process handle leaves nothing to wait for; the installation then
         // cannot be followed and counts as not run, rather than leaving the user at a dialog that
-        // never closes.
+        // never closes. The program file is held, unwritable and undeletable, until its process runs.
         NRHandle installer;
-        if (!m_system.startElevated(folder + "ProtInstall.exe", kProtocolInstallerParameters, folder, installer) ||
-            !installer)
-            throw NRError("Could not run v2 ethernet driver installer");
+        {
+            const NRHandle held = runFolder.Hold("ProtInstall.exe");
+            if (!held ||
+                !m_system.startElevated(runFolder.Path() + "ProtInstall.exe", kProtocolInstallerParameters,
+                                        runFolder.Path(), installer) ||
+                !installer)
+                throw NRError("Could not run v2 ethernet driver installer");
+        }
         m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
         installer.Reset();
+        runFolder.Remove();
 
         constexpr const char* kVerifyFailure = "Could not gain verify access to - windows\\system32\\";
         RedirectionOff redirection = TurnRedirectionOff(kVerifyFailure, kVerifyFailure);

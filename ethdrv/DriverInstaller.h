@@ -1,10 +1,11 @@
 #pragma once
 // Decides whether the ethernet protocol driver NxNtSp50 is missing, old or current, and installs it
 // from the executable's "NR_ETHERNET" resources: on 64-bit Windows 10 and 11 through the vendor's
-// protocol installer, run elevated from a folder EthDrv in the install directory; everywhere else by
-// copying the driver images into the Windows driver folder and registering the service through the
-// vendor library W32N55.DLL, which the installer carries and loads from a folder of its run's own.
-// Everything it has to say goes to its host.
+// protocol installer, run elevated from a folder of this run's own (a copy of the package goes to
+// EthDrv in the install directory, for the maker's tools); everywhere else by copying the driver
+// images into the Windows driver folder and registering the service through the vendor library
+// W32N55.DLL, which the installer carries and loads from its run's folder. Everything it has to
+// say goes to its host.
 #include <string>
 
 #include "platform/Handle.h"

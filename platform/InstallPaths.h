@@ -50,9 +50,3 @@ private:
     PSECURITY_DESCRIPTOR m_descriptor = nullptr;
     SECURITY_ATTRIBUTES m_attributes = {};
 };
-
-// Makes `folder` (a full path with a final backslash) a new, empty folder with the access list
-// above. A link there is removed as a link, never followed; an existing folder is emptied, links
-// inside it removed and not followed, and made anew. False when any of that fails, or when a file
-// stands there.
-bool MakeInstallerFolder(const std::string& folder);

@@ -261,7 +261,34 @@ TEST_F(DriverInstallerTest, AnElevationThatIsDeclinedOrGivesNoProcessToWaitForFa
                         ReadWholeFile(StandinFile(std::string("package\\v2\\") + name)))
                 << name << ": the package was written, each file from its own resource";
         EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+        EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone on the way out too";
     }
+}
+
+TEST_F(DriverInstallerTest, AV2InstallationRunsFromItsOwnFolderAndReplacesOnlyThePackageInEthDrv)
+{
+    // What a user left in EthDrv: other files, and a folder with a marker.
+    const std::string ethdrv = m_dir.File("EthDrv\\");
+    ASSERT_TRUE(CreateDirectoryA(ethdrv.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "notes.txt", "notes"));
+    ASSERT_TRUE(CreateDirectoryA((ethdrv + "sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "sub\\marker.txt", "marker"));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "ProtInstall.exe", "planted"));
+    RunOn(OsWin10, true, "Win10 x64");
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ(Lines{"Installing NEW ethernet drivers"}, m_host.lines);
+    EXPECT_TRUE(m_host.boxes.empty());
+    ASSERT_EQ(1u, m_host.waits.size());
+    EXPECT_EQ("5.70.100.0", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+    EXPECT_TRUE(ServiceRegistered()) << "the protocol installer ran";
+    EXPECT_EQ((std::vector<std::string>{"NxNtSp50.cat", "NxNtSp50.inf", "NxNtSp50.sys", "ProtInstall.exe",
+                                        "W64N55.dll", "notes.txt", "sub"}),
+              FileNames(ethdrv + "*"));
+    for (const char* name : kV2Files)
+        EXPECT_TRUE(ReadWholeFile(ethdrv + name) == ReadWholeFile(StandinFile(std::string("package\\v2\\") + name)))
+            << name;
+    EXPECT_EQ("marker", ReadWholeFile(ethdrv + "sub\\marker.txt"));
+    EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone";
 }
 
 namespace {
@@ -310,11 +337,11 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
         const char* unwritable;
         const char* failure;
     } cases[] = {
-        {OsWin10, "EthDrv\\NxNtSp50.cat", "Could not extract v2 ethernet driver - NxNtSp50.cat"},
-        {OsWin10, "EthDrv\\NxNtSp50.inf", "Could not extract v2 ethernet driver - NxNtSp50.inf"},
-        {OsWin10, "EthDrv\\NxNtSp50.sys", "Could not extract v2 ethernet driver - NxNtSp50.sys"},
-        {OsWin10, "EthDrv\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
-        {OsWin10, "EthDrv\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
+        {OsWin10, "\\NxNtSp50.cat", "Could not extract v2 ethernet driver - NxNtSp50.cat"},
+        {OsWin10, "\\NxNtSp50.inf", "Could not extract v2 ethernet driver - NxNtSp50.inf"},
+        {OsWin10, "\\NxNtSp50.sys", "Could not extract v2 ethernet driver - NxNtSp50.sys"},
+        {OsWin10, "\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
+        {OsWin10, "\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
         {OsWin10, "drivers\\NxNtSp50.sys", "Could not install v2 ethernet driver - NxNtSp50.sys"},
         {OsWin7, "drivers\\NxNtSp50.SYS",
          "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS"},

@@ -163,25 +163,3 @@ TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersRe
     const std::string readExecute = std::to_string(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
     EXPECT_EQ((std::vector<std::string>{"SYSTEM " + full, "Administrators " + full, "Users " + readExecute}), entries);
 }
-
-TEST(InstallerFolder, IsMadeEmptyAndAnewWhateverWasThereAndRefusesAFile)
-{
-    TempDir dir;
-    const std::string folder = dir.File("EthDrv\\");
-    ASSERT_TRUE(MakeInstallerFolder(folder)) << "made where there was nothing";
-    // What a user could have left there for the elevated run: a library beside the protocol
-    // installer, a read-only file, a folder of files.
-    ASSERT_TRUE(WriteWholeFile(folder + "version.dll", "planted"));
-    ASSERT_TRUE(WriteWholeFile(folder + "locked.txt", "read-only"));
-    ASSERT_TRUE(SetFileAttributesA((folder + "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(CreateDirectoryA((folder + "sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + "sub\\inner.txt", "inner"));
-    ASSERT_TRUE(MakeInstallerFolder(folder));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
-    EXPECT_EQ(std::vector<std::string>{}, FileNames(folder + "*"));
-
-    RemoveDirectoryA(folder.c_str());
-    ASSERT_TRUE(WriteWholeFile(dir.File("EthDrv"), "a file of the folder's name"));
-    EXPECT_FALSE(MakeInstallerFolder(folder));
-    EXPECT_EQ("a file of the folder's name", ReadWholeFile(dir.File("EthDrv")));
-}
