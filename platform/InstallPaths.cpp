@@ -99,25 +99,24 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
 
 const char* InstallDirectoryRefusal(InstallDirectoryCheck check)
 {
-    switch (check) {
-    case InstallDirectoryCheck::Accepted:
-        return "is accepted";
-    case InstallDirectoryCheck::NotAbsolute:
-        return "is not a full path that starts with a drive letter";
-    case InstallDirectoryCheck::NotLocalFixedDrive:
-        return "is not on a local fixed drive";
-    case InstallDirectoryCheck::NameEndsInDotOrBlank:
-        return "has a folder name that ends in a dot or a blank";
-    case InstallDirectoryCheck::DotSegment:
-        return "has a \".\" or \"..\" folder";
-    case InstallDirectoryCheck::Stream:
-        return "names a stream (a colon after the drive)";
-    case InstallDirectoryCheck::DeviceName:
-        return "names a device";
-    case InstallDirectoryCheck::TooLong:
-        return "is too long for the files written into it";
+    static const struct
+    {
+        InstallDirectoryCheck check;
+        const char* why;
+    } kRefusals[] = {
+        {InstallDirectoryCheck::NotAbsolute, "is not a full path that starts with a drive letter"},
+        {InstallDirectoryCheck::NotLocalFixedDrive, "is not on a local fixed drive"},
+        {InstallDirectoryCheck::NameEndsInDotOrBlank, "has a folder name that ends in a dot or a blank"},
+        {InstallDirectoryCheck::DotSegment, "has a \".\" or \"..\" folder"},
+        {InstallDirectoryCheck::Stream, "names a stream (a colon after the drive)"},
+        {InstallDirectoryCheck::DeviceName, "names a device"},
+        {InstallDirectoryCheck::TooLong, "is too long for the files written into it"},
+    };
+    for (const auto& refusal : kRefusals) {
+        if (refusal.check == check)
+            return refusal.why;
     }
-    return "is not accepted";
+    return "is accepted";
 }
 
 InstallerFolderSecurity::InstallerFolderSecurity(FolderReaders readers)
