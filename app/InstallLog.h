@@ -6,7 +6,13 @@
 
 std::string InstallLogFileName(const std::string& installDirectory, const std::string& stamp);
 
-// Writes `progressText` (lines each ended by a line feed) as the log of now into `installDirectory`,
-// replacing a log of the same second; an empty text gives an empty file. False, and no file, when the
-// directory does not exist; false when the file cannot be written. Reports nothing.
+// Writes `progressText` (lines each ended by a line feed) as the log of now into `installDirectory`;
+// an empty text gives an empty file. The elevated run writes into a folder that users may change,
+// so the log is always a new file: a name already taken (by a log of the same second, or by a link
+// someone planted) moves on to "Install_log_<stamp> (1).txt" and so on, and a file that turns out to
+// have a second name or to lie outside the folder is deleted again. False, and no file, when the
+// directory does not exist or no log could be written there. Reports nothing.
 bool WriteInstallLog(const std::string& installDirectory, const std::string& progressText);
+// The same with the time stamp given.
+bool WriteInstallLogStamped(const std::string& installDirectory, const std::string& progressText,
+                            const std::string& stamp);

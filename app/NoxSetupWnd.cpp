@@ -294,9 +294,7 @@ bool NoxSetupWnd::RequireExistingInstall()
                 return true;
             if (check != InstallDirectoryCheck::Accepted)
                 AddProgressLine("The installation folder %s %s", EscapeMarkup(stored).c_str(),
-                                check == InstallDirectoryCheck::NotAbsolute
-                                    ? "is not a full path that starts with a drive letter"
-                                    : "is not on a local fixed drive");
+                                InstallDirectoryRefusal(check));
         }
         ShowMessageBox(kNoExistingInstall, kOkBoxType);
         return false;

@@ -1,9 +1,10 @@
 # The ethernet driver package the installer carries as "NR_ETHERNET" resources. The real package is
 # the driver vendor's and comes from outside the code: point NOX_DRIVER_PACKAGE_DIR at a folder with
 #   v2/NxNtSp50.cat  v2/NxNtSp50.inf  v2/NxNtSp50.sys  v2/ProtInstall.exe  v2/W64N55.dll
-#   direct/NxNtSp50.SYS  direct/NxNtMp50.SYS
+#   direct/NxNtSp50.SYS  direct/NxNtMp50.SYS  direct/W32N55.DLL
 # Without it the build carries the stand-ins from standins/, which the project builds itself (both
-# trees build them 64-bit, as the vendor's package is).
+# trees build them 64-bit, as the vendor's package is, except the NDIS library of the direct
+# installation: the installer loads it into its own process, so each tree carries its word size).
 set(NOX_DRIVER_PACKAGE_DIR "$ENV{NOX_DRIVER_PACKAGE_DIR}" CACHE PATH
   "Folder of the vendor's driver package (v2/ and direct/); empty for the project's stand-ins")
 
@@ -16,6 +17,7 @@ set(NOX_STANDIN_OUTPUTS
   ${NOX_STANDINS_DIR}/package/v2/W64N55.dll
   ${NOX_STANDINS_DIR}/package/direct/NxNtSp50.SYS
   ${NOX_STANDINS_DIR}/package/direct/NxNtMp50.SYS
+  ${NOX_STANDINS_DIR}/package/direct/W32N55.DLL
   ${NOX_STANDINS_DIR}/NxNtSp50-5.70.200.0.sys
   ${NOX_STANDINS_DIR}/NxNtSp50-5.70.100.1.sys
   ${NOX_STANDINS_DIR}/x64/W32N55.DLL
@@ -36,10 +38,16 @@ if(NOX_DRIVER_PACKAGE_DIR)
 else()
   set(NOX_PACKAGE ${NOX_STANDINS_DIR}/package)
 endif()
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(NOX_STANDIN_WORD_SIZE x64)
+else()
+  set(NOX_STANDIN_WORD_SIZE x86)
+endif()
 # Resource id and file, in pairs.
 set(NOX_PACKAGE_FILES
   172 direct/NxNtSp50.SYS
   173 direct/NxNtMp50.SYS
+  174 direct/W32N55.DLL
   177 v2/NxNtSp50.cat
   178 v2/NxNtSp50.inf
   179 v2/NxNtSp50.sys
@@ -49,11 +57,15 @@ set(NOX_PACKAGE_RC "// Made by cmake/DriverPackage.cmake from ${NOX_PACKAGE}\n")
 set(NOX_PACKAGE_PATHS)
 while(NOX_PACKAGE_FILES)
   list(POP_FRONT NOX_PACKAGE_FILES id relative)
-  if(NOX_DRIVER_PACKAGE_DIR AND NOT EXISTS ${NOX_PACKAGE}/${relative})
-    message(FATAL_ERROR "NOX_DRIVER_PACKAGE_DIR: ${NOX_PACKAGE}/${relative} is missing")
+  set(file ${NOX_PACKAGE}/${relative})
+  if(NOX_DRIVER_PACKAGE_DIR AND NOT EXISTS ${file})
+    message(FATAL_ERROR "NOX_DRIVER_PACKAGE_DIR: ${file} is missing")
   endif()
-  string(APPEND NOX_PACKAGE_RC "${id} NR_ETHERNET \"${NOX_PACKAGE}/${relative}\"\n")
-  list(APPEND NOX_PACKAGE_PATHS ${NOX_PACKAGE}/${relative})
+  if(NOT NOX_DRIVER_PACKAGE_DIR AND relative STREQUAL "direct/W32N55.DLL")
+    set(file ${NOX_STANDINS_DIR}/${NOX_STANDIN_WORD_SIZE}/W32N55.DLL)
+  endif()
+  string(APPEND NOX_PACKAGE_RC "${id} NR_ETHERNET \"${file}\"\n")
+  list(APPEND NOX_PACKAGE_PATHS ${file})
 endwhile()
 # A package from outside must be the vendor's current one: never the project's stand-ins, never
 # another driver version.

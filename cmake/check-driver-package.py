@@ -2,7 +2,7 @@
 """check-driver-package.py DIR: refuses a driver package that is not the vendor's current one.
 
 The package folder holds v2/NxNtSp50.cat .inf .sys, v2/ProtInstall.exe, v2/W64N55.dll and
-direct/NxNtSp50.SYS, direct/NxNtMp50.SYS. It is refused when a file is missing, when the v2 driver's
+direct/NxNtSp50.SYS, direct/NxNtMp50.SYS, direct/W32N55.DLL. It is refused when a file is missing, when the v2 driver's
 file version is not 5.70.100.0, or when any file says it is a stand-in (the project's own test
 fixtures do, in their text or in their version resource). Prints why and exits 1; exits 0 silently.
 """
@@ -11,7 +11,7 @@ import struct
 import sys
 
 FILES = ["v2/NxNtSp50.cat", "v2/NxNtSp50.inf", "v2/NxNtSp50.sys", "v2/ProtInstall.exe", "v2/W64N55.dll",
-         "direct/NxNtSp50.SYS", "direct/NxNtMp50.SYS"]
+         "direct/NxNtSp50.SYS", "direct/NxNtMp50.SYS", "direct/W32N55.DLL"]
 CURRENT_DRIVER = (5, 70, 100, 0)
 # VS_FIXEDFILEINFO begins with this signature, then the structure version and the file version as
 # two 32-bit words (major.minor, build.revision).

@@ -6,6 +6,8 @@
 
 #include "ethdrv/ChildRunner.h"
 #include "ethdrv/InstallHost.h"
+#include "ethdrv/PackageCopy.h"
+#include "ethdrv/RunFolder.h"
 #include "platform/Error.h"
 #include "platform/InstallPaths.h"
 #include "platform/RedirectionMark.h"
@@ -66,12 +68,12 @@ bool WindowsStartElevated(const std::string& file, const std::string& parameters
     return true;
 }
 
-// The vendor library, unloaded when the procedure ends, on every way out. Its own dependencies come
-// from its own folder, never from the installer's.
+// The vendor library, unloaded when the procedure ends, on every way out (before its folder goes).
+// Its own dependencies come from its own folder or the system folder, never from the installer's.
 class VendorLibrary
 {
 public:
-    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryByFullPath(path)) {}
+    explicit VendorLibrary(const std::string& path) : m_module(LoadLibraryWithItsFolder(path)) {}
     ~VendorLibrary()
     {
         if (m_module)
@@ -176,10 +178,11 @@ private:
 
     void InstallV2()
     {
-        // The elevated protocol installer runs from here: a folder of the installer's own, empty, that
-        // users may read but not change.
-        const std::string folder = m_host.InstallDirectory() + "EthDrv\\";
-        if (!MakeInstallerFolder(folder))
+        // The elevated protocol installer runs from a folder made for this run that only
+        // administrators can change; the copy in EthDrv is for the maker's tools, and nothing there runs.
+        RunFolder runFolder(WindowsTemporaryFolder());
+        PackageCopy copy;
+        if (!runFolder.Made() || !copy.Open(m_host.InstallDirectory() + "EthDrv\\"))
             throw NRError("Could not create ethernet driver path");
 
         std::vector<std::string> lines;
@@ -192,23 +195,30 @@ private:
         }
 
         for (const PackageFile& file : kV2Package) {
-            if (!m_system.extractResource(file.resource, DriverPackage::kResourceType, folder + file.name))
+            if (!runFolder.Extract(file.resource, DriverPackage::kResourceType, file.name, ExtractNew()) ||
+                !copy.Write(file.resource, DriverPackage::kResourceType, file.name))
                 throw NRError(std::string("Could not extract v2 ethernet driver - ") + file.name);
         }
 
         // A start that gives no process handle leaves nothing to wait for; the installation then
         // cannot be followed and counts as not run, rather than leaving the user at a dialog that
-        // never closes.
+        // never closes. The program file is held, unwritable and undeletable, until its process runs.
         NRHandle installer;
-        if (!m_system.startElevated(folder + "ProtInstall.exe", kProtocolInstallerParameters, folder, installer) ||
-            !installer)
-            throw NRError("Could not run v2 ethernet driver installer");
+        {
+            const NRHandle held = runFolder.Hold("ProtInstall.exe");
+            if (!held ||
+                !m_system.startElevated(runFolder.Path() + "ProtInstall.exe", kProtocolInstallerParameters,
+                                        runFolder.Path(), installer) ||
+                !installer)
+                throw NRError("Could not run v2 ethernet driver installer");
+        }
         m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
         DWORD exitCode = 0;
         m_host.AddLine(GetExitCodeProcess(installer.Get(), &exitCode)
                            ? FormatText("ProtInstall.exe ended with code %lu", static_cast<unsigned long>(exitCode))
                            : std::string("ProtInstall.exe ended with an unknown code"));
         installer.Reset();
+        runFolder.Remove();
 
         constexpr const char* kVerifyFailure = "Could not gain verify access to - windows\\system32\\";
         FileVersion version;
@@ -236,7 +246,11 @@ private:
             throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS");
         redirection.Restore();
 
-        VendorLibrary library(m_host.InstallDirectory() + "W32N55.DLL");
+        // The installer's own copy, never one from the install folder, which users may write.
+        RunFolder runFolder(WindowsTemporaryFolder());
+        const bool extracted = runFolder.Extract(DriverPackage::kDirectNdisLibrary, DriverPackage::kResourceType,
+                                                 "W32N55.DLL", ExtractNew());
+        VendorLibrary library(extracted ? runFolder.Path() + "W32N55.DLL" : std::string());
         if (!library.Loaded()) {
             m_host.AddLine("W32N55.DLL not found");
             return;
@@ -261,6 +275,11 @@ private:
         m_host.AddLine((created ? "Ethernet NDIS Service Created - " : "Ethernet NDIS Service NOT Created - ") +
                        serviceName);
         setDacl(serviceName.c_str());
+    }
+
+    ExtractNewFileFn ExtractNew() const
+    {
+        return m_system.extractNewResource ? m_system.extractNewResource : ExtractResourceToNewFile;
     }
 
     InstallHost& m_host;

@@ -1,9 +1,11 @@
 #pragma once
 // Decides whether the ethernet protocol driver NxNtSp50 is missing, old or current, and installs it
 // from the executable's "NR_ETHERNET" resources: on 64-bit Windows 10 and 11 through the vendor's
-// protocol installer, run elevated from a folder EthDrv in the install directory; everywhere else by
-// copying the driver images into the Windows driver folder and registering the service through the
-// vendor library W32N55.DLL from the install directory. Everything it has to say goes to its host.
+// protocol installer, run elevated from a folder of this run's own (a copy of the package goes to
+// EthDrv in the install directory, for the maker's tools); everywhere else by copying the driver
+// images into the Windows driver folder and registering the service through the vendor library
+// W32N55.DLL, which the installer carries and loads from its run's folder. Everything it has to
+// say goes to its host.
 #include <string>
 
 #include "platform/Handle.h"
@@ -17,6 +19,7 @@ namespace DriverPackage {
 constexpr const char* kResourceType = "NR_ETHERNET";
 constexpr int kDirectSprDriver = 172;  // to system32\drivers\NxNtSp50.SYS
 constexpr int kDirectMprDriver = 173;  // to system32\drivers\NxNtMp50.SYS
+constexpr int kDirectNdisLibrary = 174;  // W32N55.DLL, loaded from the run's own folder
 constexpr int kCatalogue = 177;
 constexpr int kSetupInformation = 178;
 constexpr int kV2Driver = 179;
@@ -52,6 +55,8 @@ struct DriverInstallSystem
     RedirectionSwitches (*redirectionSwitches)() = ProcessRedirectionSwitches;
     // The Windows folder the driver folder and the service tool are found in, with a final backslash.
     std::string (*windowsFolder)() = SystemWindowsFolder;
+    // Writes a resource to a new file in the run's own folder; null: ExtractResourceToNewFile.
+    bool (*extractNewResource)(int resource, const char* type, const std::string& path) = nullptr;
 };
 extern const DriverInstallSystem kWindowsDriverInstallSystem;
 

@@ -9,6 +9,7 @@
 #include <exception>
 #include <vector>
 
+#include "platform/LinkSafeFile.h"
 #include "platform/Lookups.h"
 #include "platform/ResourceFile.h"
 
@@ -95,6 +96,7 @@ constexpr std::size_t kReportPathSize = 32768 + 64;
 char g_reportText[kReportTextSize];
 wchar_t g_reportBase[kReportPathSize];
 wchar_t g_reportPath[kReportPathSize];
+alignas(8) wchar_t g_reportScratch[kReportPathSize];
 char g_cppExceptionText[512];
 
 // The thread that reports. A second thread that crashes meanwhile (two stack overflows share the
@@ -111,34 +113,6 @@ void ClaimTheReport(DWORD code)
         TerminateProcess(GetCurrentProcess(), code);
     for (;;)
         Sleep(INFINITE);
-}
-
-// Creates "<base>.txt", else "<base> (1).txt" and so on, the first name free, and writes `text`
-// into it; the name taken is left in `path`. The number taken (0 for none), or -1 when no file
-// could be made or written. Takes no memory from the heap.
-int WriteFirstFreeFile(const wchar_t* base, const char* text, std::size_t length, wchar_t* path,
-                        std::size_t pathSize)
-{
-    // CREATE_NEW takes a name only while nothing (file or folder) has it, so two crashes at once
-    // never share a file.
-    for (int number = 0; number < 10000; ++number) {
-        const int pathLength = number == 0 ? std::swprintf(path, pathSize, L"%ls.txt", base)
-                                           : std::swprintf(path, pathSize, L"%ls (%d).txt", base, number);
-        if (pathLength < 0)
-            return -1;
-        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
-                continue;
-            return -1;
-        }
-        DWORD written = 0;
-        const bool complete =
-            WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr) && written == length;
-        CloseHandle(file);
-        return complete ? number : -1;
-    }
-    return -1;
 }
 
 // The path without the extension of its file name (a dot in a folder's name is no extension).
@@ -364,7 +338,9 @@ std::string NRCrashReporter::WriteErrorFile(const EXCEPTION_RECORD& record, cons
     const std::size_t length = FormatCrashReport(record, m_version, m_diagnostics.text.c_str(),
                                                  m_diagnostics.numbers, text.data(), text.size());
     std::vector<wchar_t> path(longBase.size() + 32);
-    const int number = WriteFirstFreeFile(longBase.c_str(), text.data(), length, path.data(), path.size());
+    std::vector<wchar_t> scratch(kReportPathSize);
+    const int number = WriteFirstFreeFile(longBase.c_str(), text.data(), length, path.data(), path.size(),
+                                          scratch.data(), scratch.size());
     if (number < 0)
         return std::string();
     return number == 0 ? base + ".txt" : base + " (" + std::to_string(number) + ").txt";
@@ -398,7 +374,8 @@ void NRCrashReporter::ReportAndExit(const EXCEPTION_POINTERS& pointers, const ch
         local = utc;
     if (std::swprintf(g_reportBase, kReportPathSize, L"%ls EXCEPTION %04u-%02u-%02u %02u-%02u-%02u", m_programBase.c_str(),
                       local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond) > 0)
-        WriteFirstFreeFile(g_reportBase, g_reportText, length, g_reportPath, kReportPathSize);
+        WriteFirstFreeFile(g_reportBase, g_reportText, length, g_reportPath, kReportPathSize, g_reportScratch,
+                           kReportPathSize);
     char text[kFatalTextSize];
     FormatFatalExitText(record, text);
     FatalAppExitA(static_cast<UINT>(-1), text);

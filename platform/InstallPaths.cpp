@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/ResourceFile.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -12,43 +13,56 @@ typedef BOOL(WINAPI* StringToSecurityDescriptorFn)(LPCSTR, DWORD, PSECURITY_DESC
 
 // P: protected; OICI: inherited by files and folders; FA: full access; 0x1200A9: read and execute.
 constexpr char kInstallerFolderSddl[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200A9;;;BU)";
+constexpr char kAdministratorsOnlySddl[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
-bool IsLink(DWORD attributes)
+// The longest name the installer composes below the folder: "Install_log_<stamp> (9999).txt".
+constexpr std::size_t kLongestFileBelow = 42;
+constexpr std::size_t kLongPrefixChars = 4;  // "\\?\"
+constexpr std::size_t kMaxLongPathChars = 32767;
+constexpr std::size_t kMaxNameChars = 255;
+
+// Win32 reads these names as devices in any folder, with any extension.
+bool IsDeviceName(const std::string& name)
 {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",   "COM3",   "COM4",
+                                           "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1",   "LPT2",   "LPT3",
+                                           "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9",   "CONIN$", "CONOUT$"};
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : kDevices) {
+        if (base == device)
+            return true;
+    }
+    return false;
 }
 
-// Removes one entry without following it: a link goes as a link, whatever it points to.
-bool RemoveEntry(const std::wstring& path, DWORD attributes);
-
-// Removes everything inside `folder` (a long path without a final backslash).
-bool EmptyFolder(const std::wstring& folder)
+// The names after "X:\", each of which must mean one folder to every call.
+InstallDirectoryCheck CheckFolderNames(const std::string& stored)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    bool emptied = true;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..")
+    if (stored.find(':', 2) != std::string::npos)
+        return InstallDirectoryCheck::Stream;
+    std::size_t start = 3;
+    while (start < stored.size()) {
+        std::size_t end = stored.find('\\', start);
+        if (end == std::string::npos)
+            end = stored.size();
+        const std::string name = stored.substr(start, end - start);
+        start = end + 1;
+        if (name.empty())
             continue;
-        emptied = RemoveEntry(folder + L"\\" + name, found.dwFileAttributes) && emptied;
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    return emptied;
-}
-
-bool RemoveEntry(const std::wstring& path, DWORD attributes)
-{
-    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (IsLink(attributes))
-        return directory ? RemoveDirectoryW(path.c_str()) != FALSE : DeleteFileW(path.c_str()) != FALSE;
-    if (directory)
-        return EmptyFolder(path) && RemoveDirectoryW(path.c_str()) != FALSE;
-    return DeleteFileW(path.c_str()) != FALSE;
+        if (name == "." || name == "..")
+            return InstallDirectoryCheck::DotSegment;
+        if (name.back() == '.' || name.back() == ' ')
+            return InstallDirectoryCheck::NameEndsInDotOrBlank;
+        if (IsDeviceName(name))
+            return InstallDirectoryCheck::DeviceName;
+        if (name.size() > kMaxNameChars)
+            return InstallDirectoryCheck::TooLong;
+    }
+    return InstallDirectoryCheck::Accepted;
 }
 
 }  // namespace
@@ -60,23 +74,60 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
                                  stored[1] == ':' && stored[2] == '\\';
     if (!driveLetterPath)
         return InstallDirectoryCheck::NotAbsolute;
+    const InstallDirectoryCheck names = CheckFolderNames(stored);
+    if (names != InstallDirectoryCheck::Accepted)
+        return names;
     const std::string root = stored.substr(0, 3);
     if (driveType(root.c_str()) != DRIVE_FIXED)
         return InstallDirectoryCheck::NotLocalFixedDrive;
-    accepted = stored;
-    if (accepted.back() != '\\')
-        accepted += '\\';
+
+    // Nothing is left that GetFullPathNameW would change but doubled backslashes; from here on only
+    // its answer is used.
+    const std::wstring wide = AnsiToWide(stored);
+    std::wstring full(wide.size() + 2, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0 || length >= full.size())
+        return InstallDirectoryCheck::TooLong;
+    full.resize(length);
+    if (full.back() != L'\\')
+        full += L'\\';
+    if (full.size() + kLongPrefixChars + kLongestFileBelow >= kMaxLongPathChars)
+        return InstallDirectoryCheck::TooLong;
+    accepted = WideToAnsi(full);
     return InstallDirectoryCheck::Accepted;
 }
 
-InstallerFolderSecurity::InstallerFolderSecurity()
+const char* InstallDirectoryRefusal(InstallDirectoryCheck check)
 {
+    static const struct
+    {
+        InstallDirectoryCheck check;
+        const char* why;
+    } kRefusals[] = {
+        {InstallDirectoryCheck::NotAbsolute, "is not a full path that starts with a drive letter"},
+        {InstallDirectoryCheck::NotLocalFixedDrive, "is not on a local fixed drive"},
+        {InstallDirectoryCheck::NameEndsInDotOrBlank, "has a folder name that ends in a dot or a blank"},
+        {InstallDirectoryCheck::DotSegment, "has a \".\" or \"..\" folder"},
+        {InstallDirectoryCheck::Stream, "names a stream (a colon after the drive)"},
+        {InstallDirectoryCheck::DeviceName, "names a device"},
+        {InstallDirectoryCheck::TooLong, "is too long for the files written into it"},
+    };
+    for (const auto& refusal : kRefusals) {
+        if (refusal.check == check)
+            return refusal.why;
+    }
+    return "is accepted";
+}
+
+InstallerFolderSecurity::InstallerFolderSecurity(FolderReaders readers)
+{
+    const char* sddl = readers == FolderReaders::AdministratorsOnly ? kAdministratorsOnlySddl : kInstallerFolderSddl;
     // advapi32 is always loaded; the conversion is looked up as Windows 2000 spells it.
     HMODULE advapi32 = GetModuleHandleA("advapi32.dll");
     auto convert = advapi32 ? reinterpret_cast<StringToSecurityDescriptorFn>(reinterpret_cast<void*>(GetProcAddress(
                                   advapi32, "ConvertStringSecurityDescriptorToSecurityDescriptorA")))
                             : nullptr;
-    if (!convert || !convert(kInstallerFolderSddl, kSddlRevision1, &m_descriptor, nullptr))
+    if (!convert || !convert(sddl, kSddlRevision1, &m_descriptor, nullptr))
         m_descriptor = nullptr;
     m_attributes.nLength = sizeof(m_attributes);
     m_attributes.lpSecurityDescriptor = m_descriptor;
@@ -87,25 +138,4 @@ InstallerFolderSecurity::~InstallerFolderSecurity()
 {
     if (m_descriptor)
         LocalFree(m_descriptor);
-}
-
-bool MakeInstallerFolder(const std::string& folder)
-{
-    std::string withoutSlash = folder;
-    while (!withoutSlash.empty() && withoutSlash.back() == '\\')
-        withoutSlash.pop_back();
-    const std::wstring path = MakeLongPathW(withoutSlash);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes))
-            return false;
-        if (!RemoveEntry(path, attributes))
-            return false;
-    }
-    InstallerFolderSecurity security;
-    if (!security.Ready() || !CreateDirectoryW(path.c_str(), security.Attributes()))
-        return false;
-    // Made by this call, so nobody has put a link in its place since.
-    const DWORD made = GetFileAttributesW(path.c_str());
-    return made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(made);
 }

@@ -9,21 +9,36 @@
 enum class InstallDirectoryCheck
 {
     Accepted,
-    NotAbsolute,         // relative, a UNC or device path, or no "X:\" at its start
-    NotLocalFixedDrive,  // removable, network, optical, RAM or missing drive
+    NotAbsolute,           // relative, a UNC or device path, or no "X:\" at its start
+    NotLocalFixedDrive,    // removable, network, optical, RAM or missing drive
+    NameEndsInDotOrBlank,  // a folder name that Win32 would cut short ("x." is "x"), so two forms exist
+    DotSegment,            // a "." or ".." folder
+    Stream,                // a colon after the drive: a stream of a file, not a folder
+    DeviceName,            // a folder named after a device (CON, NUL, COM1, LPT1 ...), extension or not
+    TooLong,               // a file name composed below it would not fit the calls that take it
 };
 
-// "X:\..." on a drive that `driveType` (GetDriveTypeA by default) calls fixed. `accepted` is the
-// folder with a final backslash, which the stored value may lack.
+// "X:\..." on a drive that `driveType` (GetDriveTypeA by default) calls fixed, with no name in it
+// that Windows reads two ways. `accepted` is the folder in its one canonical form (GetFullPathNameW),
+// with a final backslash, which the stored value may lack: every later use takes this form.
 InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::string& accepted,
                                             UINT(WINAPI* driveType)(LPCSTR root) = GetDriveTypeA);
 
+// Why a check refused the folder, to follow "The installation folder <value> " in a progress line.
+const char* InstallDirectoryRefusal(InstallDirectoryCheck check);
+
 // The access list of the installer's own folder: SYSTEM and Administrators full control, Users read
-// and execute, inherited by everything created inside, and protected from what the parent grants.
+// and execute (or nothing at all), inherited by everything created inside, and protected from what
+// the parent grants.
+enum class FolderReaders
+{
+    AdministratorsAndUsers,
+    AdministratorsOnly,
+};
 class InstallerFolderSecurity
 {
 public:
-    InstallerFolderSecurity();
+    explicit InstallerFolderSecurity(FolderReaders readers = FolderReaders::AdministratorsAndUsers);
     ~InstallerFolderSecurity();
     InstallerFolderSecurity(const InstallerFolderSecurity&) = delete;
     InstallerFolderSecurity& operator=(const InstallerFolderSecurity&) = delete;
@@ -35,9 +50,3 @@ private:
     PSECURITY_DESCRIPTOR m_descriptor = nullptr;
     SECURITY_ATTRIBUTES m_attributes = {};
 };
-
-// Makes `folder` (a full path with a final backslash) a new, empty folder with the access list
-// above. A link there is removed as a link, never followed; an existing folder is emptied, links
-// inside it removed and not followed, and made anew. False when any of that fails, or when a file
-// stands there.
-bool MakeInstallerFolder(const std::string& folder);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/Error.h"
+#include "platform/Handle.h"
 #include "platform/Text.h"
 
 namespace {
@@ -155,7 +156,7 @@ bool MemFile::SaveToFile(const std::string& path) const
     return ok;
 }
 
-bool ExtractResourceToFile(int id, const char* type, const std::string& path)
+bool FindResourceBytes(int id, const char* type, const void*& bytes, DWORD& size)
 {
     const std::string name = FormatText("#%d", id);
     HMODULE module = GetModuleHandleA(nullptr);
@@ -165,10 +166,30 @@ bool ExtractResourceToFile(int id, const char* type, const std::string& path)
     HGLOBAL loaded = LoadResource(module, resource);
     if (!loaded)
         return false;
-    void* bytes = LockResource(loaded);
-    if (!bytes)
+    bytes = LockResource(loaded);
+    size = SizeofResource(module, resource);
+    return bytes != nullptr;
+}
+
+bool ExtractResourceToNewFile(int id, const char* type, const std::string& path)
+{
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!FindResourceBytes(id, type, bytes, size))
         return false;
-    const DWORD size = SizeofResource(module, resource);
+    const NRHandle file(CreateFileW(MakeLongPathW(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
+}
+
+bool ExtractResourceToFile(int id, const char* type, const std::string& path)
+{
+    const void* found = nullptr;
+    DWORD size = 0;
+    if (!FindResourceBytes(id, type, found, size))
+        return false;
+    void* bytes = const_cast<void*>(found);
 
     const DWORD attributes = GetFileAttributesLong(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))

@@ -84,6 +84,15 @@ private:
 // it is read-only. The folder must exist. False, and no file, when the resource is not there.
 bool ExtractResourceToFile(int id, const char* type, const std::string& path);
 
+// The bytes of resource `id` of type `type` in the executable, which stay valid while it runs.
+// False when the resource is not there.
+bool FindResourceBytes(int id, const char* type, const void*& bytes, DWORD& size);
+
+// Writes resource `id` of type `type` to `path` as a new file (CREATE_NEW): an existing entry of
+// that name, a link included, is never opened, and the write fails. False, and no file made by
+// this call, when the resource is not there or the file cannot be made or written.
+bool ExtractResourceToNewFile(int id, const char* type, const std::string& path);
+
 // Creates the folder and every missing folder above it, from the outside in. Stops with false at
 // the first level that cannot be created; the levels made before it stay.
 bool CreateDirectoryPath(const std::string& path);

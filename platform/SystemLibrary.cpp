@@ -6,6 +6,7 @@ namespace {
 
 // Not in Windows XP's headers.
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
+constexpr DWORD kLoadLibrarySearchDllLoadDir = 0x00000100;
 
 }  // namespace
 
@@ -53,6 +54,17 @@ HMODULE LoadLibraryByFullPath(const std::string& path)
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
+    return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HMODULE LoadLibraryWithItsFolder(const std::string& path)
+{
+    if (path.empty())
+        return nullptr;
+    // AddDllDirectory arrived with the search flags (KB2533623): its presence says they work.
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (kernel32 && GetProcAddress(kernel32, "AddDllDirectory"))
+        return LoadLibraryExA(path.c_str(), nullptr, kLoadLibrarySearchDllLoadDir | kLoadLibrarySearchSystem32);
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

@@ -2,7 +2,7 @@
 # Builds the test stand-ins for the driver vendor's components (none of them is the vendor's code) into
 # OUTDIR, laid out as tests expect to find them:
 #   OUTDIR/package/v2/      NxNtSp50.cat .inf .sys, ProtInstall.exe, W64N55.dll   (driver package, v2)
-#   OUTDIR/package/direct/  NxNtSp50.SYS, NxNtMp50.SYS                             (older, direct install)
+#   OUTDIR/package/direct/  NxNtSp50.SYS, NxNtMp50.SYS, W32N55.DLL (32-bit)        (older, direct install)
 #   OUTDIR/x64/ OUTDIR/x86/ W32N55.DLL                                             (NDIS library, both sizes)
 #   OUTDIR/NxNtSp50-5.70.200.0.sys, OUTDIR/NxNtSp50-5.70.100.1.sys, OUTDIR/DriverServiceStandin.exe
 # Usage: build-standins.sh OUTDIR
@@ -101,5 +101,8 @@ driver_image NxNtSp50-5.70.100.1.sys NxNtSp50-5.70.100.1.sys 5 70 100 1
 
 ndis_library "$CXX64" "$WINDRES64" x64-W32N55.DLL x64/W32N55.DLL
 ndis_library "$CXX32" "$WINDRES32" x86-W32N55.DLL x86/W32N55.DLL
+# The direct package carries the library the shipped 32-bit installer loads.
+cp "$OUTDIR/x86/W32N55.DLL" "$WORK/direct-W32N55.DLL"
+place "$WORK/direct-W32N55.DLL" package/direct/W32N55.DLL
 
 console_program DriverServiceStandin.exe DriverServiceStandin.exe DriverServiceStandin.cpp

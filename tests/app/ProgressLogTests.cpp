@@ -48,7 +48,7 @@ TEST(InstallLog, IsNamedAfterTheDirectoryAsStoredAndTheSecond)
     EXPECT_EQ("C:\\ToolsInstall_log_2024-03-07_14-05-09.txt", InstallLogFileName("C:\\Tools", "2024-03-07_14-05-09"));
 }
 
-TEST(InstallLog, HoldsTheLinesWithCrLfAndReplacesALogOfTheSameSecond)
+TEST(InstallLog, HoldsTheLinesWithCrLfAndALogOfTheSameSecondTakesTheNextName)
 {
     TempDir dir;
     ASSERT_TRUE(WriteInstallLog(dir.Path(), "Win10 x64\n$crERROR in 5%\n"));
@@ -57,20 +57,29 @@ TEST(InstallLog, HoldsTheLinesWithCrLfAndReplacesALogOfTheSameSecond)
     EXPECT_EQ("Win10 x64\r\n$crERROR in 5%\r\n", logs[0].second);
     EXPECT_EQ(35u, logs[0].first.size()) << logs[0].first << ": Install_log_YYYY-MM-DD_hh-mm-ss.txt";
 
-    // Two logs in one second: the second replaces the first.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        RemoveTree(dir.Path());
-        CreateDirectoryA(dir.Path().c_str(), nullptr);
-        ASSERT_TRUE(WriteInstallLog(dir.Path(), "first\n"));
-        ASSERT_TRUE(WriteInstallLog(dir.Path(), "second\n"));
-        logs = Logs(dir.Path());
-        if (logs.size() == 1)
-            break;  // otherwise the clock turned a second in between: again
-    }
-    ASSERT_EQ(1u, logs.size());
-    EXPECT_EQ("second\r\n", logs[0].second);
+    // Two logs in one second: the first stays, the second takes the next name.
+    ASSERT_TRUE(WriteInstallLogStamped(dir.Path(), "first\n", "2024-03-07_14-05-09"));
+    ASSERT_TRUE(WriteInstallLogStamped(dir.Path(), "second\n", "2024-03-07_14-05-09"));
+    EXPECT_EQ("first\r\n", ReadWholeFile(dir.File("Install_log_2024-03-07_14-05-09.txt")));
+    EXPECT_EQ("second\r\n", ReadWholeFile(dir.File("Install_log_2024-03-07_14-05-09 (1).txt")));
 
     EXPECT_TRUE(WriteInstallLog(dir.Path(), "")) << "created, and left empty";
+}
+
+TEST(InstallLog, ALinkWhereTheLogGoesIsNeverFollowed)
+{
+    // Unix links wait under the log's first two names (made by the test fixture): one to a file
+    // beside the install folder, one to a name where nothing is yet.
+    const std::string install = BuildFile("linked-log\\install\\");
+    const std::string log = install + "Install_log_2024-03-07_14-05-09 (2).txt";
+    DeleteFileA(log.c_str());
+    ASSERT_EQ("victim\n", ReadWholeFile(BuildFile("linked-log\\victim.txt")));
+
+    ASSERT_TRUE(WriteInstallLogStamped(install, "line\n", "2024-03-07_14-05-09"));
+    EXPECT_EQ("victim\n", ReadWholeFile(BuildFile("linked-log\\victim.txt")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(BuildFile("linked-log\\made-by-link.txt").c_str()));
+    EXPECT_EQ("line\r\n", ReadWholeFile(log));
+    DeleteFileA(log.c_str());
 }
 
 TEST(InstallLog, IsWrittenOnlyIntoAnExistingDirectoryAndBeyond260Characters)

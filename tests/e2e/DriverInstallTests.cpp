@@ -156,22 +156,26 @@ TEST_F(DriverInstall, AWholeV2InstallationLoadsNoLibraryFromTheInstallersFolder)
     EXPECT_EQ(std::vector<std::string>{}, loaded);
 }
 
-TEST_F(DriverInstall, ThePackageGoesIntoAnEmptiedFolderOfTheInstallersOwn)
+TEST_F(DriverInstall, OnlyThePackagesFilesAreReplacedInEthDrvAndNothingThereRuns)
 {
-    // What a user could have left for the elevated run: a library beside the protocol installer, a
-    // folder, a read-only file of the package's name.
+    // What a user could have left in the copy's folder: a library that marks its loading beside the
+    // protocol installer, a folder with a marker, a read-only file of the package's name.
     const std::string folder = InstallFile("EthDrv\\");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + "version.dll", "planted"));
+    ASSERT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), (folder + "version.dll").c_str(), FALSE));
     ASSERT_TRUE(CreateDirectoryA((folder + "sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + "sub\\inner.txt", "inner"));
+    ASSERT_TRUE(WriteWholeFile(folder + "sub\\marker.txt", "marker"));
     ASSERT_TRUE(WriteWholeFile(folder + "NxNtSp50.inf", "old"));
     ASSERT_TRUE(SetFileAttributesA((folder + "NxNtSp50.inf").c_str(), FILE_ATTRIBUTE_READONLY));
     const Installation run = Install(m_dir, "win10", {'Y', VK_RETURN});
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
     std::vector<std::string> expected(std::begin(kV2Files), std::end(kV2Files));
+    expected.push_back("sub");
+    expected.push_back("version.dll");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, FileNames(folder + "*"));
+    EXPECT_EQ(expected, FileNames(folder + "*")) << "nothing but the five files replaced, nothing loaded there";
+    EXPECT_EQ("marker", ReadWholeFile(folder + "sub\\marker.txt"));
+    EXPECT_TRUE(HasV2Package());
 }
 
 TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
@@ -191,14 +195,8 @@ TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
     }
     EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FileNames(target + "*")) << "nothing written through the link";
     EXPECT_EQ("kept\n", ReadWholeFile(target + "keep.txt"));
-    // Windows removes the link and installs into a folder made anew; Wine cannot remove a Unix link
-    // as a link, and the installer refuses.
-    const DWORD attributes = GetFileAttributesA((install + "EthDrv").c_str());
-    const bool madeAnew = dialogs == std::vector<std::string>{kConsent, kSetupComplete} &&
-                          attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    const bool refused =
-        dialogs == std::vector<std::string>{kConsent, Failure("Could not create ethernet driver path")};
-    EXPECT_TRUE(madeAnew || refused) << dialogs.size();
+    // The copy's folder is opened without following a link, and a link there is refused.
+    EXPECT_EQ((std::vector<std::string>{kConsent, Failure("Could not create ethernet driver path")}), dialogs);
 }
 
 TEST_F(DriverInstall, AnUpToDateDriverOnWindows10IsLeftAloneWithoutAskingForRights)
@@ -307,26 +305,23 @@ TEST_F(DriverInstall, AServiceQueryThatFloodsItsOutputIsCutOffAtTheLimitToo)
     EXPECT_NE(std::string::npos, run.log.find("\\System32\\sc.exe query NxNtSp50 TIMEOUT")) << run.log;
 }
 
-TEST_F(DriverInstall, Windows7InstallsDirectlyWithOrWithoutTheVendorLibraryUnlessADriverIsThere)
+TEST_F(DriverInstall, Windows7InstallsDirectlyWithTheCarriedLibraryNeverTheInstallFoldersUnlessADriverIsThere)
 {
-    // A read-only image at a target is written over.
+    // A read-only image at a target is written over. A library that leaves a mark when loaded waits in
+    // the install folder under the vendor library's name, and beside it under the name of a library
+    // the stand-in uses.
     ASSERT_TRUE(PlaceDriverFile(StandinFile("NxNtSp50-5.70.200.0.sys"), "NxNtMp50.SYS", true));
+    for (const char* name : {"W32N55.DLL", "advapi32.dll"})
+        ASSERT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), InstallFile(name).c_str(), FALSE)) << name;
     Installation run = Install(m_dir, "win7", {'Y', VK_RETURN});
-    EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
-    EXPECT_EQ("Win7 x64\nInstalling ethernet drivers\nInstalling ethernet drivers for Win7 x64\nW32N55.DLL not found",
-              run.log);
-    EXPECT_EQ("5.70.20.2", DriverVersion("NxNtSp50.SYS"));
-    EXPECT_EQ("5.70.20.2", DriverVersion("NxNtMp50.SYS"));
-    EXPECT_FALSE(ServiceRegistered());
-
-    RemoveInstalledDriver();
-    ASSERT_TRUE(CopyFileA(StandinVendorLibrary().c_str(), InstallFile("W32N55.DLL").c_str(), FALSE));
-    run = Install(m_dir, "win7", {'Y', VK_RETURN});
     EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), run.dialogs);
     EXPECT_EQ("Win7 x64\nInstalling ethernet drivers\nInstalling ethernet drivers for Win7 x64\nW32N55.DLL loaded\n"
               "Ethernet NDIS Service Created - NxNtSp50",
               run.log);
-    EXPECT_TRUE(ServiceRegistered());
+    EXPECT_EQ("5.70.20.2", DriverVersion("NxNtSp50.SYS"));
+    EXPECT_EQ("5.70.20.2", DriverVersion("NxNtMp50.SYS"));
+    EXPECT_TRUE(ServiceRegistered()) << "by the installer's own copy of the library";
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(InstallFile("*.loaded"))) << "nothing loaded from the install folder";
 
     // Any version counts as installed.
     run = Install(m_dir, "win7", {'Y', VK_RETURN});

@@ -10,6 +10,7 @@
 
 #include "DriverMachine.h"
 #include "InstallerRun.h"
+#include "platform/ResourceFile.h"
 
 using namespace testing_support;
 
@@ -77,6 +78,11 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
     TempDir dir;
     const NetworkShare share;
     const std::string withoutBackslash = dir.Path().substr(0, dir.Path().size() - 1);
+    // Win32 drops a final blank, so this names the folder "NoxTools" to some calls and a folder of
+    // its own to others (Wine keeps the blank): one value, two folders.
+    ASSERT_TRUE(CreateDirectoryA(dir.File("NoxTools").c_str(), nullptr));
+    CreateDirectoryW(MakeLongPathW(dir.File("NoxTools ")).c_str(), nullptr);
+    const std::string endsInBlank = dir.File("NoxTools \\");
     const struct
     {
         const char* name;
@@ -91,6 +97,7 @@ TEST(InstallSequence, NormalRunAsksFirstNeedsTheInstallationAndLogsOnlyAFullRun)
         // The elevated run takes only a folder on a local fixed drive; a network folder exists, but
         // any user of another machine may change it.
         {"network folder", share.Path().c_str(), {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
+        {"a folder name that ends in a blank", endsInBlank.c_str(), {'Y', VK_RETURN}, {kConsent, kNoInstall}, 0},
         {"installed", "", {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},
         // Stored without its final backslash: the log goes into the folder, not beside it.
         {"no final backslash", withoutBackslash.c_str(), {'Y', VK_RETURN}, {kConsent, kSetupComplete}, 1},

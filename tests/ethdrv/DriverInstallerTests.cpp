@@ -16,6 +16,7 @@
 #include "RedirectionRecorder.h"
 #include "TestSupport.h"
 #include "ethdrv/DriverInstaller.h"
+#include "ethdrv/RunFolder.h"
 #include "platform/Error.h"
 #include "platform/ResourceFile.h"
 
@@ -25,6 +26,8 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
+std::vector<std::string> RunFolders();
+
 // The system facts start-up would have found, set for one test and put back afterwards.
 class DriverInstallerTest : public ::testing::Test
 {
@@ -33,6 +36,8 @@ protected:
     {
         RemoveInstalledDriver();
         RemoveTree(m_dir.File("EthDrv"));
+        for (const std::string& left : RunFolders())
+            RemoveTree(WindowsTemporaryFolder() + left);
         // Windows has a SysWOW64\\drivers folder, where a 32-bit process's "system32\\drivers" leads;
         // a new Wine prefix lacks it.
         CreateDirectoryA(ThisProcessDriverFolder().c_str(), nullptr);
@@ -93,6 +98,30 @@ private:
 };
 
 const char kExit[] = "\nWill exit setup now";
+const char* const kV2Files[] = {"NxNtSp50.cat", "NxNtSp50.inf", "NxNtSp50.sys", "ProtInstall.exe", "W64N55.dll"};
+
+// The run folders left in the Windows temporary folder.
+std::vector<std::string> RunFolders() { return FileNames(WindowsTemporaryFolder() + "NoxSetup-*"); }
+
+// The vendor library the direct installation writes into its run folder: `g_vendorLibrary`, a test
+// build's library, in place of the carried stand-in; the path it went to is kept.
+const char* g_vendorLibrary = "";
+std::string g_vendorLibraryPath;
+bool ExtractOtherVendorLibrary(int resource, const char* type, const std::string& path)
+{
+    if (resource != DriverPackage::kDirectNdisLibrary)
+        return ExtractResourceToNewFile(resource, type, path);
+    g_vendorLibraryPath = path;
+    return CopyFileA(BuildFile(g_vendorLibrary).c_str(), path.c_str(), TRUE) != FALSE;
+}
+
+// Removes a run folder that a test library left a file in, with that file.
+void RemoveRunFolderOf(const std::string& library, const char* leftFile)
+{
+    const std::string folder = library.substr(0, library.rfind('\\') + 1);
+    DeleteFileA((folder + leftFile).c_str());
+    RemoveDirectoryA(folder.c_str());
+}
 
 }  // namespace
 
@@ -122,22 +151,42 @@ TEST_F(DriverInstallerTest, SystemsWithoutAWayToInstallFailWithTheirTextAndClose
     }
 }
 
-TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectly)
+TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectlyWithTheCarriedLibraryOnly)
 {
+    // A library that leaves a mark when loaded waits in the install folder under the vendor library's
+    // name, and under the name of a library the stand-in uses beside it.
+    for (const char* name : {"W32N55.DLL", "advapi32.dll"})
+        ASSERT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), m_dir.File(name).c_str(), FALSE)) << name;
     RunOn(OsWin10, false, "Win10 x32");
     InstallEthernetDrivers(m_host, m_system);
-    EXPECT_EQ(
-        (Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win10 x32", "W32N55.DLL not found"}),
-        m_host.lines);
+    EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win10 x32", "W32N55.DLL loaded",
+                     "Ethernet NDIS Service Created - NxNtSp50"}),
+              m_host.lines);
     EXPECT_TRUE(m_host.boxes.empty());
     EXPECT_EQ(0, m_host.closes);
+    EXPECT_EQ((std::vector<std::string>{"W32N55.DLL", "advapi32.dll"}), FileNames(m_dir.File("*.*")))
+        << "no mark: nothing was loaded from the install folder";
     // Without the switches the images go where this process's "system32" leads, each from its own
     // resource.
     for (const char* name : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
         EXPECT_TRUE(ReadWholeFile(ThisProcessDriverFolder() + name) ==
                     ReadWholeFile(StandinFile(std::string("package\\direct\\") + name)))
             << name;
+    EXPECT_TRUE(ServiceRegistered());
+    EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone";
+}
+
+TEST_F(DriverInstallerTest, AVendorLibraryThatCannotBeWrittenIsNotFound)
+{
+    RunOn(OsWin7, true, "Win7 x64");
+    DriverInstallSystem system = m_system;
+    system.extractNewResource = [](int, const char*, const std::string&) { return false; };
+    InstallEthernetDrivers(m_host, system);
+    EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win7 x64", "W32N55.DLL not found"}),
+              m_host.lines);
+    EXPECT_EQ(0, m_host.closes);
     EXPECT_FALSE(ServiceRegistered());
+    EXPECT_EQ(std::vector<std::string>{}, RunFolders());
 }
 
 #ifndef _WIN64
@@ -172,26 +221,33 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
 
 TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
 {
-    // A library of this process's word size that exports none of the three.
-    ASSERT_TRUE(CopyFileA(BuildFile("load_marker.dll").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
+    // A library of this process's word size that exports none of the three, in the run's folder.
     RunOn(OsWin7, true, "Win7 x64");
-    InstallEthernetDrivers(m_host, m_system);
+    DriverInstallSystem system = m_system;
+    system.extractNewResource = ExtractOtherVendorLibrary;
+    g_vendorLibrary = "load_marker.dll";
+    InstallEthernetDrivers(m_host, system);
     EXPECT_EQ((Lines{"Installing ethernet drivers", "Installing ethernet drivers for Win7 x64", "W32N55.DLL loaded",
                      "W32N55.DLL - SCM_CreateDriverService not found", "W32N55.DLL - W32N_GetServiceNameA not found",
                      "W32N55.DLL - SCM_SetRawetherDaclA not found"}),
               m_host.lines);
     EXPECT_EQ(0, m_host.closes);
     EXPECT_FALSE(ServiceRegistered());
-    EXPECT_FALSE(GetModuleHandleA(m_dir.File("W32N55.DLL").c_str())) << "unloaded again";
+    EXPECT_FALSE(GetModuleHandleA(g_vendorLibraryPath.c_str())) << "unloaded again";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((g_vendorLibraryPath + ".loaded").c_str()))
+        << "loaded from the run's folder";
+    RemoveRunFolderOf(g_vendorLibraryPath, "W32N55.DLL.loaded");
 
     // A library whose service creation fails: the line says so, and the access list is still set.
     RemoveInstalledDriver();
-    ASSERT_TRUE(CopyFileA(BuildFile("vendor_recorder.dll").c_str(), m_dir.File("W32N55.DLL").c_str(), FALSE));
+    g_vendorLibrary = "vendor_recorder.dll";
     RecordingHost host(m_dir.Path());
-    InstallEthernetDrivers(host, m_system);
+    InstallEthernetDrivers(host, system);
     ASSERT_FALSE(host.lines.empty());
     EXPECT_EQ("Ethernet NDIS Service NOT Created - NxNtSp50", host.lines.back());
-    EXPECT_EQ("name \ncreate NxNtSp50\ndacl NxNtSp50\n", ReadWholeFile(m_dir.File("vendor-calls.txt")));
+    const std::string calls = g_vendorLibraryPath.substr(0, g_vendorLibraryPath.rfind('\\') + 1) + "vendor-calls.txt";
+    EXPECT_EQ("name \ncreate NxNtSp50\ndacl NxNtSp50\n", ReadWholeFile(calls));
+    RemoveRunFolderOf(g_vendorLibraryPath, "vendor-calls.txt");
 }
 
 namespace {
@@ -216,12 +272,39 @@ TEST_F(DriverInstallerTest, AnElevationThatIsDeclinedOrGivesNoProcessToWaitForFa
         EXPECT_EQ(std::string("Could not run v2 ethernet driver installer") + kExit, host.boxes[0].text);
         EXPECT_TRUE(host.waits.empty()) << "nothing to wait for";
         EXPECT_EQ(1, host.closes);
-        for (const char* name : {"NxNtSp50.cat", "NxNtSp50.inf", "NxNtSp50.sys", "ProtInstall.exe", "W64N55.dll"})
+        for (const char* name : kV2Files)
             EXPECT_TRUE(ReadWholeFile(m_dir.File("EthDrv\\") + name) ==
                         ReadWholeFile(StandinFile(std::string("package\\v2\\") + name)))
                 << name << ": the package was written, each file from its own resource";
         EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+        EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone on the way out too";
     }
+}
+
+TEST_F(DriverInstallerTest, AV2InstallationRunsFromItsOwnFolderAndReplacesOnlyThePackageInEthDrv)
+{
+    // What a user left in EthDrv: other files, and a folder with a marker.
+    const std::string ethdrv = m_dir.File("EthDrv\\");
+    ASSERT_TRUE(CreateDirectoryA(ethdrv.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "notes.txt", "notes"));
+    ASSERT_TRUE(CreateDirectoryA((ethdrv + "sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "sub\\marker.txt", "marker"));
+    ASSERT_TRUE(WriteWholeFile(ethdrv + "ProtInstall.exe", "planted"));
+    RunOn(OsWin10, true, "Win10 x64");
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ(Lines{"Installing NEW ethernet drivers"}, m_host.lines);
+    EXPECT_TRUE(m_host.boxes.empty());
+    ASSERT_EQ(1u, m_host.waits.size());
+    EXPECT_EQ("5.70.100.0", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+    EXPECT_TRUE(ServiceRegistered()) << "the protocol installer ran";
+    EXPECT_EQ((std::vector<std::string>{"NxNtSp50.cat", "NxNtSp50.inf", "NxNtSp50.sys", "ProtInstall.exe",
+                                        "W64N55.dll", "notes.txt", "sub"}),
+              FileNames(ethdrv + "*"));
+    for (const char* name : kV2Files)
+        EXPECT_TRUE(ReadWholeFile(ethdrv + name) == ReadWholeFile(StandinFile(std::string("package\\v2\\") + name)))
+            << name;
+    EXPECT_EQ("marker", ReadWholeFile(ethdrv + "sub\\marker.txt"));
+    EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone";
 }
 
 namespace {
@@ -229,12 +312,18 @@ namespace {
 // The end of the one path whose writing fails; every other file is written.
 const char* g_unwritablePathEnd = "";
 
-bool ExtractExceptOnePath(int resource, const char* type, const std::string& path)
+bool IsUnwritable(const std::string& path)
 {
     const std::size_t end = std::strlen(g_unwritablePathEnd);
-    if (path.size() >= end && path.compare(path.size() - end, end, g_unwritablePathEnd) == 0)
-        return false;
-    return ExtractResourceToFile(resource, type, path);
+    return path.size() >= end && path.compare(path.size() - end, end, g_unwritablePathEnd) == 0;
+}
+bool ExtractExceptOnePath(int resource, const char* type, const std::string& path)
+{
+    return !IsUnwritable(path) && ExtractResourceToFile(resource, type, path);
+}
+bool ExtractNewExceptOnePath(int resource, const char* type, const std::string& path)
+{
+    return !IsUnwritable(path) && ExtractResourceToNewFile(resource, type, path);
 }
 
 // The protocol installer's stand-in for these tests: a child that ends at once and leaves no driver.
@@ -264,11 +353,11 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
         const char* unwritable;
         const char* failure;
     } cases[] = {
-        {OsWin10, "EthDrv\\NxNtSp50.cat", "Could not extract v2 ethernet driver - NxNtSp50.cat"},
-        {OsWin10, "EthDrv\\NxNtSp50.inf", "Could not extract v2 ethernet driver - NxNtSp50.inf"},
-        {OsWin10, "EthDrv\\NxNtSp50.sys", "Could not extract v2 ethernet driver - NxNtSp50.sys"},
-        {OsWin10, "EthDrv\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
-        {OsWin10, "EthDrv\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
+        {OsWin10, "\\NxNtSp50.cat", "Could not extract v2 ethernet driver - NxNtSp50.cat"},
+        {OsWin10, "\\NxNtSp50.inf", "Could not extract v2 ethernet driver - NxNtSp50.inf"},
+        {OsWin10, "\\NxNtSp50.sys", "Could not extract v2 ethernet driver - NxNtSp50.sys"},
+        {OsWin10, "\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
+        {OsWin10, "\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
         {OsWin10, "drivers\\NxNtSp50.sys", "Could not install v2 ethernet driver - NxNtSp50.sys"},
         {OsWin7, "drivers\\NxNtSp50.SYS",
          "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS"},
@@ -280,7 +369,9 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
         RecordingHost host(m_dir.Path());
         RunOn(c.type, true, "Win x64");
         g_unwritablePathEnd = c.unwritable;
-        InstallEthernetDrivers(host, System(StartAChildThatEnds, ExtractExceptOnePath));
+        DriverInstallSystem system = System(StartAChildThatEnds, ExtractExceptOnePath);
+        system.extractNewResource = ExtractNewExceptOnePath;
+        InstallEthernetDrivers(host, system);
         ASSERT_EQ(1u, host.boxes.size()) << c.unwritable;
         EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text);
         EXPECT_EQ(1, host.closes) << c.unwritable;

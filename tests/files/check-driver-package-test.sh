@@ -11,26 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 
-# package NAME DRIVER_VERSION: a package of neutral files whose v2 driver carries a fixed file-version
-# block with that version (major minor build revision), or none when the version is "none".
-package() {
-  dir="$work/$1"
-  mkdir -p "$dir/v2" "$dir/direct"
-  for file in v2/NxNtSp50.cat v2/NxNtSp50.inf v2/ProtInstall.exe v2/W64N55.dll direct/NxNtSp50.SYS \
-    direct/NxNtMp50.SYS; do
-    echo "vendor file $file" >"$dir/$file"
-  done
-  python3 - "$dir/v2/NxNtSp50.sys" "$2" <<'PY'
-import struct, sys
-path, version = sys.argv[1], sys.argv[2]
-data = b"MZ vendor driver "
-if version != "none":
-    major, minor, build, revision = map(int, version.split("."))
-    data += struct.pack("<IIII", 0xFEEF04BD, 0x10000, (major << 16) | minor, (build << 16) | revision)
-open(path, "wb").write(data + b" end")
-PY
-  echo "$dir"
-}
+. "$(dirname "$0")/package-fixture.sh"
 
 expect() {  # expect accepted|refused NAME DIR [TEXT]
   if $check "$3" >"$work/out" 2>&1; then result=accepted; else result=refused; fi
@@ -56,6 +37,9 @@ expect refused "a version resource that says stand-in" "$dir" "direct/NxNtMp50.S
 dir=$(package missing 5.70.100.0)
 rm "$dir/v2/W64N55.dll"
 expect refused "a missing file" "$dir" "v2/W64N55.dll is missing"
+dir=$(package missing-library 5.70.100.0)
+rm "$dir/direct/W32N55.DLL"
+expect refused "a package without the direct installation's library" "$dir" "direct/W32N55.DLL is missing"
 expect refused "the project's stand-ins" "$standins" "says it is a stand-in"
 
 if cmake -S "$source" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-i686-w64-mingw32.cmake" \

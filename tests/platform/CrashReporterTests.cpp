@@ -106,6 +106,22 @@ TEST(CrashReport, TheFileIsNamedAfterTheProgramAndTakesTheFirstFreeNumber)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(MakeLongPathW(deepFile).c_str()));
 }
 
+TEST(CrashReport, ALinkWhereTheFileGoesIsNeverFollowed)
+{
+    // A Unix link to a file beside the folder waits under the crash file's first name (made by the
+    // test fixture), as a user could leave it beside a program started elevated.
+    const std::string folder = BuildFile("linked-log\\install\\");
+    const std::string file = folder + "Prog EXCEPTION S (1).txt";
+    DeleteFileA(file.c_str());
+    NRCrashReporter reporter({2, 17, 10});
+    EXCEPTION_RECORD record = {};
+    record.ExceptionCode = 0xC0000005;
+    EXPECT_EQ(file, reporter.WriteErrorFile(record, folder + "Prog.exe", "S"));
+    EXPECT_EQ("victim\n", ReadWholeFile(BuildFile("linked-log\\victim.txt")));
+    EXPECT_EQ(0u, ReadWholeFile(file).find("SoftwareVersion - 2.17.10\r\n"));
+    DeleteFileA(file.c_str());
+}
+
 namespace {
 
 struct Crash

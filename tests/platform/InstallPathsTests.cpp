@@ -30,18 +30,37 @@ UINT WINAPI DriveTypeByLetter(LPCSTR root)
 
 }  // namespace
 
-TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveAndEndsItWithABackslash)
+TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveInOneFormEndedByABackslash)
 {
     using Check = InstallDirectoryCheck;
+    const std::string longName(256, 'n');
+    std::string tooLong = "C:";
+    while (tooLong.size() < 32767 - 40)
+        tooLong += "\\" + std::string(200, 'd');
     const struct
     {
-        const char* stored;
+        std::string stored;
         Check check;
         const char* accepted;
     } cases[] = {
         {"C:\\Nox Racing\\", Check::Accepted, "C:\\Nox Racing\\"},
         {"C:\\Nox Racing", Check::Accepted, "C:\\Nox Racing\\"},
         {"c:\\", Check::Accepted, "c:\\"},
+        {"C:\\Nox\\\\Racing\\", Check::Accepted, "C:\\Nox\\Racing\\"},
+        {"C:\\CONSOLE\\.nox\\", Check::Accepted, "C:\\CONSOLE\\.nox\\"},
+        {"C:\\Users\\me\\x.\\", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\NoxTools \\", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\Nox Racing.", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\Nox\\..\\Windows\\", Check::DotSegment, ""},
+        {"C:\\Nox\\.\\", Check::DotSegment, ""},
+        {"C:\\Nox:hidden\\", Check::Stream, ""},
+        {"C:\\Nox\\x::$INDEX_ALLOCATION\\", Check::Stream, ""},
+        {"C:\\Nox\\CON\\", Check::DeviceName, ""},
+        {"C:\\nul.txt\\", Check::DeviceName, ""},
+        {"C:\\Nox\\Com1", Check::DeviceName, ""},
+        {"C:\\Nox\\CONOUT$\\", Check::DeviceName, ""},
+        {"C:\\" + longName + "\\", Check::TooLong, ""},
+        {tooLong, Check::TooLong, ""},
         {"\\\\server\\share\\Nox\\", Check::NotAbsolute, ""},
         {"\\\\?\\C:\\Nox\\", Check::NotAbsolute, ""},
         {"\\\\.\\PhysicalDrive0\\", Check::NotAbsolute, ""},
@@ -57,37 +76,37 @@ TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveAndEndsItWithABa
     };
     for (const auto& c : cases) {
         std::string accepted;
-        EXPECT_EQ(c.check, CheckInstallDirectory(c.stored, accepted, DriveTypeByLetter)) << c.stored;
-        EXPECT_EQ(c.accepted, accepted) << c.stored;
+        EXPECT_EQ(c.check, CheckInstallDirectory(c.stored, accepted, DriveTypeByLetter)) << c.stored.substr(0, 80);
+        EXPECT_EQ(c.accepted, accepted) << c.stored.substr(0, 80);
     }
     std::string accepted;
     EXPECT_EQ(InstallDirectoryCheck::Accepted, CheckInstallDirectory("C:\\Nox Racing", accepted))
         << "the system's drive C: is fixed";
 }
 
-TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersReadAndExecuteOnly)
+namespace {
+
+// "<who> <mask>" for each entry of the descriptor's list, which must be protected and inherited by
+// everything made inside.
+std::vector<std::string> ProtectedEntries(InstallerFolderSecurity& security)
 {
-    // Checked on the descriptor itself: Wine keeps file access lists as Unix mode bits.
-    InstallerFolderSecurity security;
-    ASSERT_TRUE(security.Ready());
+    std::vector<std::string> entries;
     SECURITY_ATTRIBUTES* attributes = security.Attributes();
-    EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), attributes->nLength);
-    EXPECT_FALSE(attributes->bInheritHandle);
+    if (!attributes || attributes->nLength != sizeof(SECURITY_ATTRIBUTES) || attributes->bInheritHandle)
+        return {"no attributes"};
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the maker's folder";
     BOOL present = FALSE, defaulted = TRUE;
     PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
-
-    std::vector<std::string> entries;
+    if (!GetSecurityDescriptorControl(attributes->lpSecurityDescriptor, &control, &revision) ||
+        !(control & SE_DACL_PROTECTED) ||
+        !GetSecurityDescriptorDacl(attributes->lpSecurityDescriptor, &present, &dacl, &defaulted) || !present || !dacl)
+        return {"not protected"};
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
-        EXPECT_EQ(CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE, ace->Header.AceFlags);
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            ace->Header.AceFlags != (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE))
+            return {"an entry of another kind"};
         WELL_KNOWN_SID_TYPE known[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid};
         const char* names[] = {"SYSTEM", "Administrators", "Users"};
         std::string who = "?";
@@ -96,29 +115,28 @@ TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersRe
                 who = names[k];
         entries.push_back(who + " " + std::to_string(ace->Mask));
     }
-    const std::string full = std::to_string(FILE_ALL_ACCESS);
-    const std::string readExecute = std::to_string(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
-    EXPECT_EQ((std::vector<std::string>{"SYSTEM " + full, "Administrators " + full, "Users " + readExecute}), entries);
+    return entries;
 }
 
-TEST(InstallerFolder, IsMadeEmptyAndAnewWhateverWasThereAndRefusesAFile)
-{
-    TempDir dir;
-    const std::string folder = dir.File("EthDrv\\");
-    ASSERT_TRUE(MakeInstallerFolder(folder)) << "made where there was nothing";
-    // What a user could have left there for the elevated run: a library beside the protocol
-    // installer, a read-only file, a folder of files.
-    ASSERT_TRUE(WriteWholeFile(folder + "version.dll", "planted"));
-    ASSERT_TRUE(WriteWholeFile(folder + "locked.txt", "read-only"));
-    ASSERT_TRUE(SetFileAttributesA((folder + "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(CreateDirectoryA((folder + "sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + "sub\\inner.txt", "inner"));
-    ASSERT_TRUE(MakeInstallerFolder(folder));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
-    EXPECT_EQ(std::vector<std::string>{}, FileNames(folder + "*"));
+}  // namespace
 
-    RemoveDirectoryA(folder.c_str());
-    ASSERT_TRUE(WriteWholeFile(dir.File("EthDrv"), "a file of the folder's name"));
-    EXPECT_FALSE(MakeInstallerFolder(folder));
-    EXPECT_EQ("a file of the folder's name", ReadWholeFile(dir.File("EthDrv")));
+TEST(InstallerFolderSecurity, GrantsSystemAndAdministratorsFullControlAndUsersReadAndExecuteOrNothing)
+{
+    // Checked on the descriptor itself: Wine keeps file access lists as Unix mode bits.
+    const std::string full = std::to_string(FILE_ALL_ACCESS);
+    const std::string readExecute = std::to_string(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE);
+    const struct
+    {
+        FolderReaders readers;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {FolderReaders::AdministratorsAndUsers,
+         {"SYSTEM " + full, "Administrators " + full, "Users " + readExecute}},
+        {FolderReaders::AdministratorsOnly, {"SYSTEM " + full, "Administrators " + full}},
+    };
+    for (const auto& c : cases) {
+        InstallerFolderSecurity security(c.readers);
+        ASSERT_TRUE(security.Ready());
+        EXPECT_EQ(c.entries, ProtectedEntries(security));
+    }
 }
