@@ -8,6 +8,19 @@ namespace {
 constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;
 constexpr DWORD kLoadLibrarySearchDllLoadDir = 0x00000100;
 
+// A path to load from, and a thread that has WoW64 redirection on: Windows fails a load while it
+// is off, and every build refuses it the same way.
+bool MayLoad(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    if (RedirectionOffOnThisThread() && ViolatesRedirectionOff(("LoadLibrary " + path).c_str())) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void RestrictLibrarySearchToSystemFolder()
@@ -48,18 +61,14 @@ std::string SystemLibraryPath(const char* fileName)
 
 HMODULE LoadLibraryByFullPath(const std::string& path)
 {
-    if (path.empty())
+    if (!MayLoad(path))
         return nullptr;
-    if (RedirectionOffOnThisThread() && ViolatesRedirectionOff(("LoadLibrary " + path).c_str())) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
     return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 HMODULE LoadLibraryWithItsFolder(const std::string& path)
 {
-    if (path.empty())
+    if (!MayLoad(path))
         return nullptr;
     // AddDllDirectory arrived with the search flags (KB2533623): its presence says they work.
     HMODULE kernel32 = GetModuleHandleA("kernel32.dll");

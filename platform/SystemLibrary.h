@@ -28,7 +28,7 @@ HMODULE LoadLibraryByFullPath(const std::string& path);
 // Loads the library at `path`, a full path, with its dependencies looked for only in its own folder
 // and the system folder (LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32 where
 // Windows has them: 8 and later, 7 and Vista with their update), else LOAD_WITH_ALTERED_SEARCH_PATH.
-// Null when `path` is empty or the library does not load.
+// Null when `path` is empty, the library does not load, or this thread has WoW64 redirection off.
 HMODULE LoadLibraryWithItsFolder(const std::string& path);
 
 // A system library held for the lifetime of the object, unloaded with it.

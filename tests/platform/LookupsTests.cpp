@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "platform/Lookups.h"
+#include "platform/RedirectionMark.h"
+#include "platform/SystemLibrary.h"
 
 using namespace testing_support;
 
@@ -85,4 +88,38 @@ TEST(FormatDateTimeStamp, WithoutATimeUsesNow)
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     EXPECT_EQ(std::to_string(now.wYear), stamp.substr(0, 4));
+}
+
+namespace {
+
+std::vector<std::string> g_refusedLoads;
+void RecordRefusedLoad(const char* what) { g_refusedLoads.push_back(what); }
+
+}  // namespace
+
+TEST(SystemLibrary, NoLibraryLoadsWhileThisThreadHasRedirectionOff)
+{
+    // Windows fails every load while WoW64 redirection is off; both loaders refuse it in every build.
+    const std::string library = SystemLibraryPath("version.dll");
+    const struct
+    {
+        const char* name;
+        HMODULE (*load)(const std::string&);
+    } loaders[] = {{"LoadLibraryByFullPath", LoadLibraryByFullPath}, {"LoadLibraryWithItsFolder", LoadLibraryWithItsFolder}};
+    SetRedirectionViolationHandler(RecordRefusedLoad);
+    for (const auto& loader : loaders) {
+        g_refusedLoads.clear();
+        MarkRedirectionOff(true);
+        const HMODULE refused = loader.load(library);
+        MarkRedirectionOff(false);
+        const HMODULE loaded = loader.load(library);
+        EXPECT_FALSE(refused) << loader.name;
+        EXPECT_EQ(std::vector<std::string>{"LoadLibrary " + library}, g_refusedLoads) << loader.name;
+        EXPECT_TRUE(loaded) << loader.name;
+        if (refused)
+            FreeLibrary(refused);
+        if (loaded)
+            FreeLibrary(loaded);
+    }
+    SetRedirectionViolationHandler(nullptr);
 }
