@@ -10,14 +10,15 @@ constexpr int kMaximizedOverhang = 5;
 constexpr int kButtonTop = 8;
 constexpr int kCloseRightGap = 8;
 constexpr int kButtonGap = 3;
+constexpr int kUsualText = 14;
 
 }  // namespace
 
-int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale)
+int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale, int textHeight)
 {
     const LONG x = cursor.x, y = cursor.y;
-    const int edge = scale.Px(kEdge), corner = scale.Px(kCorner), captionBottom = scale.Px(kCaptionBottom),
-              systemMenuWidth = scale.Px(kSystemMenuWidth);
+    const int captionBottom = scale.Px(kCaptionBottom + (textHeight > kUsualText ? textHeight - kUsualText : 0));
+    const int edge = scale.Px(kEdge), corner = scale.Px(kCorner), systemMenuWidth = scale.Px(kSystemMenuWidth);
     if (x <= window.left + edge)
         return y <= window.top + corner ? HTTOPLEFT : y >= window.bottom - corner ? HTBOTTOMLEFT : HTLEFT;
     if (x >= window.right - edge)

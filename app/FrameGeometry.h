@@ -8,8 +8,9 @@
 
 // The hit-test code for `cursor` (screen coordinates) over a window at `window`: the outer 5 pixels
 // resize (corners take 10 pixels along each edge), the top 25 pixels are the caption except the
-// system-menu area in its first 20, everything else is client area. All in pixels of `scale`.
-int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale = NRScale());
+// system-menu area in its first 20, everything else is client area. All in pixels of `scale`; the
+// caption grows by what `textHeight` has above the usual 14 pixels.
+int FrameHitTest(const RECT& window, POINT cursor, const NRScale& scale = NRScale(), int textHeight = 14);
 
 // Maximised, the window covers the work area plus 5 pixels on every side; it can be dragged down to
 // 10 x 10. `monitor` and `work` are the monitor's full and work rectangles: the maximised position is

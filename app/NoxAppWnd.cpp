@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 #include "ui/dialogs/MessageBox.h"
 #include "ui/theme/Scale.h"
+#include "ui/theme/TextSize.h"
 
 NoxAppWndBase::NoxAppWndBase(const char* baseTitle) : m_baseTitle(baseTitle)
 {
@@ -73,7 +74,7 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_NCHITTEST:
         result =
             FrameHitTest(GetWindowRect(), POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))},
-                         ScreenScale());
+                         ScreenScale(), TextBaseHeight());
         return true;
     case WM_NCCALCSIZE:
         return wParam != 0;  // the client area is the whole window

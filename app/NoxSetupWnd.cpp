@@ -1,5 +1,6 @@
 #include "app/NoxSetupWnd.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <utility>
@@ -24,6 +25,7 @@
 #include "ui/framework/DisplayDpi.h"
 #include "ui/text/RichText.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/TextSize.h"
 
 namespace {
 
@@ -102,6 +104,13 @@ bool NoxSetupWnd::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_NR_DPICHANGED:
         OnDpiChanged(wParam, lParam);
         return true;
+    case WM_NR_SCALE_CHANGED:
+        // The text size changed: measured and laid out anew where it is.
+        ApplyScale(ScreenScale());
+        return true;
+    case WM_SETTINGCHANGE:
+        FollowTextSizeChange(Handle());
+        return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
     default:
         return Base::ProcessWindowMessage(hwnd, message, wParam, lParam, result);
     }
@@ -140,7 +149,8 @@ void NoxSetupWnd::OnSize(int width, int height)
         return;
     LayoutCaptionButtons(width);
     const NRScale scale = ScreenScale();
-    const int margin = scale.Px(5), top = scale.Px(30);
+    // Below the caption, which grows with the text.
+    const int margin = scale.Px(5), top = scale.Px(30 + std::max(0, TextBaseHeight() - kUsualTextHeight));
     ::SetWindowPos(m_progressPane.Handle(), nullptr, margin, top, width - 2 * margin, height - top - margin,
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -188,10 +198,7 @@ void NoxSetupWnd::ApplyScale(NRScale scale, const RECT* placement)
     // Laid out even when the size stayed, as the margins did not.
     const RECT client = GetClientRect();
     OnSize(client.right, client.bottom);
-    // Each box measures itself again and centres on the window once more.
-    const std::vector<HWND> dialogs = OpenDialogs();
-    for (HWND dialog : dialogs)
-        ::SendMessageA(dialog, WM_NR_SCALE_CHANGED, 0, 0);
+    // Open boxes keep theirs: each follows the DPI of its own screen.
     RedrawWindowAndChildren();
 }
 

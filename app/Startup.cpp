@@ -15,6 +15,7 @@
 #include "ui/dialogs/DropShadow.h"
 #include "ui/framework/AppModule.h"
 #include "ui/framework/DisplayDpi.h"
+#include "ui/framework/Geometry.h"
 #include "ui/framework/MessageLoop.h"
 #include "ui/theme/FontSet.h"
 #include "ui/theme/Scale.h"
@@ -209,11 +210,19 @@ int RunInstaller(NoxSetupWnd& mainWnd, HINSTANCE instance, const char* commandLi
     if (RanElevatedInstance(system, testMode, showCommand, elevatedExitCode))
         return elevatedExitCode;
 
-    // Laid out for the DPI of the screen it opens on: the system's first, then, once it exists, its own.
+    // Opened on the screen the user started it from, laid out for that screen's DPI (the system's where
+    // Windows cannot tell; once the window exists, the one Windows gives it).
     DeclareDpiAwareness();
-    SetScreenScale(NRScale{SystemDpi()});
+    const HMONITOR screen = StartingMonitor();
+    const int screenDpi = MonitorDpi(screen);
+    SetScreenScale(NRScale{screenDpi > 0 ? screenDpi : SystemDpi()});
     const SIZE size = NoxSetupWnd::WindowSize(ScreenScale());
-    if (!mainWnd.Create(nullptr, RECT{0, 0, size.cx, size.cy}))
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    const POINT topLeft = GetMonitorInfoA(screen, &monitor)
+                              ? CenteredTopLeft(RECT{0, 0, size.cx, size.cy}, monitor.rcWork, monitor.rcWork)
+                              : POINT{0, 0};
+    if (!mainWnd.Create(nullptr, RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}))
         return 1;
     const NRScale windowScale{WindowDpi(mainWnd.Handle())};
     if (windowScale != ScreenScale())

@@ -6,6 +6,7 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/Painting.h"
+#include "ui/theme/TextSize.h"
 
 namespace {
 
@@ -43,11 +44,11 @@ void DrawMark(HDC dc, HBITMAP mark, int x, int y)
 
 }  // namespace
 
-RECT CaptionRect(const RECT& client, const NRScale& scale)
+RECT CaptionRect(const RECT& client, const NRScale& scale, int textHeight)
 {
     const int inset = scale.Px(kCaptionInset);
     return RECT{client.left + inset, client.top + inset, client.right - inset,
-                client.top + inset + scale.Px(kCaptionHeight)};
+                client.top + inset + scale.Px(kCaptionHeight + std::max(0, textHeight - kUsualTextHeight))};
 }
 
 void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool active, HBITMAP mark,
@@ -56,7 +57,7 @@ void PaintWindowFrame(const NRDrawContext& context, const RECT& client, bool act
     const FrameColours& colours = active ? kActive : kInactive;
     const HDC dc = context.Dc();
     const NRScale& scale = context.ScaleY();
-    const RECT caption = CaptionRect(client, scale);
+    const RECT caption = CaptionRect(client, scale, TextBaseHeight());
     {
         // Frame and body around the caption, which is drawn over next.
         NRSavedDC saved(dc);

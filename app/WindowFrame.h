@@ -8,10 +8,14 @@
 
 #include "ui/theme/Scale.h"
 
+// The text height the window is laid out for; a larger one grows the caption.
+constexpr int kUsualTextHeight = 14;
+
 class NRDrawContext;
 
-// The caption strip: the client area inset by 5 on the left, top and right, 20 pixels high (scaled).
-RECT CaptionRect(const RECT& client, const NRScale& scale = NRScale());
+// The caption strip: the client area inset by 5 on the left, top and right, 20 pixels high (scaled),
+// and as much higher as the text is above its usual 14 pixels (`textHeight`, see TextBaseHeight).
+RECT CaptionRect(const RECT& client, const NRScale& scale = NRScale(), int textHeight = kUsualTextHeight);
 
 // `mark` (square, magenta transparent, drawn at its own size) may be null; the title is drawn up to
 // its 260th character. Sizes and places follow the context's scale.

@@ -367,37 +367,55 @@ TEST_F(DisplayScale, MovedToAScreenOfAnotherDpiItTakesTheSuggestedRectAndLeavesN
     EXPECT_EQ(gdiObjects, GdiObjectCount());
 }
 
-TEST_F(DisplayScale, AnOpenBoxFollowsTheWindowToTheNewScale)
+TEST_F(DisplayScale, ABoxMovedToAScreenOfAnotherDpiFollowsItWhileTheWindowStaysAsItIs)
 {
+    g_guiSettings.newGui = 0;  // the dark palette: the shadow reaches 2 pixels (scaled) beyond the box
     OpenWindow();
     const HWND main = window.Handle();
-    RECT before = {}, after = {}, mainAfter = {};
-    std::vector<RECT> buttonsAfter;
+    const RECT mainBefore = window.GetWindowRect();
+    BoxSeen before, after;
+    RECT mainAfter = {};
+    int fontAfter = 0;
     std::thread user([&] {
         const HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
         if (!box)
             return;
-        GetWindowRect(box, &before);
-        // As Windows does when the window reaches a 150 % screen (sent from here, the rectangle is
-        // not taken: the window keeps its centre).
-        SendMessageA(main, WM_NR_DPICHANGED, MAKEWPARAM(144, 144), 0);
-        GetWindowRect(box, &after);
+        const auto look = [&](BoxSeen& seen) {
+            GetWindowRect(box, &seen.box);
+            seen.buttons.clear();
+            for (HWND button : ChildrenOfClass(box, "NRButton"))
+                seen.buttons.push_back(ChildRect(box, button));
+            if (HWND shadow = ShadowOf(box))
+                GetWindowRect(shadow, &seen.shadow);
+        };
+        look(before);
+        // As Windows does when the box is dragged onto a 150 % screen (sent from another thread, the
+        // rectangle is not taken: the box keeps its centre).
+        SendMessageA(box, WM_NR_DPICHANGED, MAKEWPARAM(144, 144), 0);
+        look(after);
         GetWindowRect(main, &mainAfter);
-        for (HWND button : ChildrenOfClass(box, "NRButton"))
-            buttonsAfter.push_back(ChildRect(box, button));
+        fontAfter = NRFontSet::ForScreen(WindowScale(box)).Normal().height;
         PostMessageA(box, WM_KEYDOWN, 'N', 0);
     });
     NRMessageBox(main, NoxSetupWnd::kConsentQuestion, 3).RunModal();
     user.join();
+
     const NRScale scale{144};
-    EXPECT_EQ(960, mainAfter.right - mainAfter.left);
-    const int widthBefore = before.right - before.left, widthAfter = after.right - after.left;
-    EXPECT_GE(widthAfter, widthBefore * 3 / 2 - 8) << widthBefore << " -> " << widthAfter;
-    EXPECT_LE(widthAfter, widthBefore * 3 / 2 + 8) << widthBefore << " -> " << widthAfter;
-    EXPECT_LE(std::abs((after.left + after.right) - (mainAfter.left + mainAfter.right)), 2) << "centred on the window";
-    ASSERT_EQ(2u, buttonsAfter.size());
-    EXPECT_EQ(after.bottom - after.top - scale.Px(10), buttonsAfter[0].bottom);
-    EXPECT_EQ(scale.Px(10), buttonsAfter[1].left - buttonsAfter[0].right);
+    const int widthBefore = before.box.right - before.box.left, widthAfter = after.box.right - after.box.left;
+    EXPECT_NEAR(widthBefore * 3 / 2, widthAfter, 8) << widthBefore << " -> " << widthAfter;
+    EXPECT_NEAR(before.box.left + before.box.right, after.box.left + after.box.right, 2) << "the same centre";
+    EXPECT_EQ(21, fontAfter) << "its text at 150 %";
+    ASSERT_EQ(2u, after.buttons.size());
+    EXPECT_EQ(after.box.bottom - after.box.top - scale.Px(10), after.buttons[0].bottom);
+    EXPECT_EQ(scale.Px(10), after.buttons[1].left - after.buttons[0].right);
+    EXPECT_EQ(scale.Px(5) - scale.Px(2), after.shadow.left - after.box.left) << "the shadow's offset, scaled";
+    EXPECT_EQ(widthAfter + 2 * scale.Px(2), after.shadow.right - after.shadow.left) << "and its reach";
+
+    const auto edges = [](const RECT& r) { return std::vector<LONG>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(edges(mainBefore), edges(mainAfter)) << "the window did not move to that screen";
+    EXPECT_EQ(96, ScreenScale().dpi);
+    EXPECT_EQ(14, NRFontSet::Screen().Normal().height);
+    EXPECT_EQ(14, window.CloseButton().Size().cx);
 }
 
 TEST_F(DisplayScale, TheWindowsFrameAndABoxsTitleRuleAreOneScaledPixelThickAsPainted)

@@ -73,7 +73,7 @@ void NRButton::SetCaption(const std::string& caption, char accelerator)
 void NRButton::MeasureCaption()
 {
     NRWindowDC dc(Handle());
-    NRDrawContext context(dc.Get());
+    NRDrawContext context(dc.Get(), Handle());
     NRSelection font(dc.Get(), context.Fonts().Normal().handle);
     SIZE extent = {};
     GetTextExtentPoint32A(dc.Get(), m_caption.c_str(), static_cast<int>(m_caption.size()), &extent);
@@ -83,7 +83,7 @@ void NRButton::MeasureCaption()
 void NRButton::MeasureBitmap()
 {
     if (m_glyph != NRCaptionGlyph::None) {
-        const NRScale scale = ScreenScale();
+        const NRScale scale = WindowScale(Handle());
         const int side = CaptionGlyphSide(scale) + 2 * scale.Px(1);
         m_size = SIZE{side, side};
         return;
@@ -107,7 +107,7 @@ void NRButton::Remeasure()
 
 HBITMAP NRButton::CreateGlyphBitmap(HDC compatibleWith) const
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     const int side = CaptionGlyphSide(scale);
     HBITMAP bitmap = CreateCompatibleBitmap(compatibleWith, side, side);
     NRMemoryDC memory(compatibleWith);
@@ -273,7 +273,7 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
         return true;
     case WM_PAINT: {
         NRPaintCycle cycle(Handle());
-        NRDrawContext context(cycle.Dc());
+        NRDrawContext context(cycle.Dc(), Handle());
         Paint(context);
         return true;
     }

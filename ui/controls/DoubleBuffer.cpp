@@ -68,7 +68,7 @@ void NRDoubleBufferWindow::RecreateBitmap()
     if (!m_bitmap || !memory.Get())
         return;
     NRSelection selection(memory.Get(), m_bitmap.Get());
-    NRDrawContext context(memory.Get());
+    NRDrawContext context(memory.Get(), m_hWnd);
     Paint(context, 0, 0, m_client.width, m_client.height);
     m_drawn = m_client;
 }
@@ -76,7 +76,7 @@ void NRDoubleBufferWindow::RecreateBitmap()
 void NRDoubleBufferWindow::OnPaint()
 {
     NRPaintCycle cycle(m_hWnd);
-    NRDrawContext screen(cycle.Dc());
+    NRDrawContext screen(cycle.Dc(), m_hWnd);
     const RECT client = GetClientRect();
     const RECT& update = cycle.UpdateRect();
     const bool whole = m_alwaysRepaintWhole || EqualRect(&update, &client);
@@ -88,7 +88,7 @@ void NRDoubleBufferWindow::OnPaint()
     } else {
         NRSelection selection(memory.Get(), m_bitmap.Get());
         if (whole) {
-            NRDrawContext offScreen(memory.Get());
+            NRDrawContext offScreen(memory.Get(), m_hWnd);
             Paint(offScreen, 0, 0, m_client.width, m_client.height);
             m_drawn = m_client;
         }

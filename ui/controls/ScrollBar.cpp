@@ -134,7 +134,7 @@ bool NRScrollBar::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, L
 
 void NRScrollBar::OnButtonDown(LPARAM lParam)
 {
-    const NRScrollGeometry geometry = Geometry(ScreenScale(), ScreenScale());
+    const NRScrollGeometry geometry = Geometry(WindowScale(Handle()), WindowScale(Handle()));
     switch (HitTestScrollBar(geometry, AxisCoordinate(lParam))) {
     case NRScrollHit::LineBack:
         m_action = WM_NR_SCROLL_LINE;
@@ -183,8 +183,8 @@ void NRScrollBar::OnMouseMove(LPARAM lParam)
             if (m_action == WM_NR_SCROLL_THUMB) {
                 m_argument = m_orientation == Vertical ? y - m_lastMouseY : x - m_lastMouseX;
                 if (m_argument != 0) {
-                    const double position =
-                        DraggedThumbPosition(Geometry(ScreenScale(), ScreenScale()), m_argument, m_size);
+                    const double position = DraggedThumbPosition(Geometry(WindowScale(Handle()), WindowScale(Handle())),
+                                                                 m_argument, m_size);
                     if (position != m_position) {
                         m_position = position;
                         PostAction(WM_NR_SCROLL_THUMB, m_argument);

@@ -62,7 +62,7 @@ bool NRScrollableRichText::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM 
 
 namespace {
 
-int BarWidth() { return ScreenScale().Px(NRScrollBar::kArrowLength); }
+int BarWidth(HWND window) { return WindowScale(window).Px(NRScrollBar::kArrowLength); }
 
 }  // namespace
 
@@ -75,7 +75,7 @@ void NRScrollableRichText::OnCreate()
 void NRScrollableRichText::MeasureText()
 {
     NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
-    NRDrawContext context(screen.Get());
+    NRDrawContext context(screen.Get(), Handle());
     try {
         m_engine.Measure(context, m_text);
     } catch (const NRError&) {
@@ -100,15 +100,15 @@ void NRScrollableRichText::SizeChanged(UINT /*type*/, int width, int height)
         return;
     {
         NRWindowDC window(Handle());
-        NRDrawContext context(window.Get());
+        NRDrawContext context(window.Get(), Handle());
         LayoutText(context, 0, 0, width, height, &m_wrapped);
         if (height < m_wrapped.height)
-            LayoutText(context, BarWidth(), 0, width, height, &m_wrapped);
+            LayoutText(context, BarWidth(Handle()), 0, width, height, &m_wrapped);
     }
     if (height < m_wrapped.height) {
         // Every size change goes back to the top.
         m_scrollBar.SetThumb(static_cast<double>(height) / m_wrapped.height, 0.0);
-        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, BarWidth(), height, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(m_scrollBar.Handle(), nullptr, 0, 0, BarWidth(Handle()), height, SWP_NOZORDER | SWP_NOACTIVATE);
         m_scrollBar.ShowWindow(SW_SHOWNA);
     } else {
         m_scrollBar.ShowWindow(SW_HIDE);
@@ -142,7 +142,7 @@ void NRScrollableRichText::Paint(NRDrawContext& context, int left, int top, int 
     EraseBackground(context, RECT{left, top, right, bottom});
     int textLeft = 0, textTop = 0;
     if (m_scrollBar.GetStyle() & WS_VISIBLE) {
-        textLeft = BarWidth();
+        textLeft = BarWidth(Handle());
         textTop = -static_cast<int>(m_wrapped.height * m_scrollBar.ThumbPosition());
     }
     LayoutText(context, textLeft, textTop, right, bottom, nullptr);

@@ -8,6 +8,7 @@
 #include "platform/Registry.h"
 #include "ui/controls/Control.h"
 #include "ui/framework/AppState.h"
+#include "ui/framework/DisplayDpi.h"
 #include "ui/framework/Geometry.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
@@ -77,18 +78,22 @@ void BringTopWindowForward()
         SetForegroundWindow(top);
 }
 
-RECT WorkAreaOf(HWND window)
+// The work area of `monitor`; without one, the primary screen's.
+RECT WorkArea(HMONITOR monitor)
 {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (monitor && GetMonitorInfoA(monitor, &info))
+        return info.rcWork;
     RECT area = {};
-    if (window) {
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof(monitor);
-        if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
-            return monitor.rcWork;
-    }
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
         area = RECT{0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
     return area;
+}
+
+RECT WorkAreaOf(HWND window)
+{
+    return WorkArea(window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : nullptr);
 }
 
 }  // namespace
@@ -171,6 +176,8 @@ int NRPopupDialog::RunModal()
 
     m_result = kResultCancel;
     m_deferred = MSG{};
+    m_placed = false;
+    m_hasSuggestedPlace = false;
     const HWND dialog = CreateDialogWindow();
     if (!dialog) {
         restoreThickFrame();
@@ -220,12 +227,53 @@ void NRPopupDialog::EndDialog(int result)
     PostMessage(WM_CLOSE);
 }
 
+NRScale NRPopupDialog::OpeningScale() const
+{
+    const NRScale ownerScale = WindowScale(m_owner);
+    if (!m_owner)
+        return ownerScale;
+    RECT owner = {};
+    ::GetWindowRect(m_owner, &owner);
+    const POINT centre = {(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
+    const HMONITOR target = MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST);
+    if (target == MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST))
+        return ownerScale;
+    const int dpi = MonitorDpi(target);
+    return dpi > 0 ? NRScale{dpi} : ownerScale;
+}
+
+void NRPopupDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    const NRScale old = Scale(), scale{static_cast<int>(HIWORD(wParam))};
+    // Nothing to change; and the rectangle of a message another program posts is never read.
+    if (scale == old)
+        return;
+    const RECT window = GetWindowRect();
+    const SIZE expected = {static_cast<LONG>(MulDiv(window.right - window.left, scale.dpi, old.dpi)),
+                           static_cast<LONG>(MulDiv(window.bottom - window.top, scale.dpi, old.dpi))};
+    m_hasSuggestedPlace = ReadSuggestedWindowRect(Handle(), wParam, lParam, expected, m_suggestedPlace);
+    SetWindowScale(Handle(), scale);
+    if (Scale() != old)
+        SendMessage(WM_NR_SCALE_CHANGED);
+    m_hasSuggestedPlace = false;
+}
+
 void NRPopupDialog::SizeAndCentre(int width, int height)
 {
-    const RECT area = WorkAreaOf(m_owner);
-    RECT reference = area;
-    if (m_owner)
-        ::GetWindowRect(m_owner, &reference);
+    RECT area = {}, reference = {}, fitArea = {};
+    if (m_placed) {
+        // Moved or rescaled since: it stays where the user sees it, or goes where Windows put it.
+        reference = m_hasSuggestedPlace ? m_suggestedPlace : GetWindowRect();
+        area = fitArea = WorkArea(MonitorFromRect(&reference, MONITOR_DEFAULTTONEAREST));
+    } else {
+        area = WorkAreaOf(m_owner);
+        reference = area;
+        if (m_owner)
+            ::GetWindowRect(m_owner, &reference);
+        // Fitted vertically into the work area of the parent's monitor.
+        fitArea = WorkAreaOf(m_owner ? m_owner : Handle());
+    }
+    m_placed = true;
     width = std::min<int>(width, area.right - area.left);
     height = std::min<int>(height, area.bottom - area.top);
     POINT topLeft = CenteredTopLeft(RECT{0, 0, width, height}, reference, area);
@@ -236,12 +284,11 @@ void NRPopupDialog::SizeAndCentre(int width, int height)
         if (!g_guiSettings.newGui)
             m_shadow.SetSize(2);
     }
-    // Inside the work area of the parent's monitor; a taller window keeps its bottom edge there.
-    const RECT parentArea = WorkAreaOf(m_owner ? m_owner : Handle());
-    if (topLeft.y + height > parentArea.bottom)
-        topLeft.y = parentArea.bottom - height;
-    if (topLeft.y < parentArea.top && height <= parentArea.bottom - parentArea.top)
-        topLeft.y = parentArea.top;
+    // A taller window keeps its bottom edge on the work area's.
+    if (topLeft.y + height > fitArea.bottom)
+        topLeft.y = fitArea.bottom - height;
+    if (topLeft.y < fitArea.top && height <= fitArea.bottom - fitArea.top)
+        topLeft.y = fitArea.top;
     SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -270,6 +317,19 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
 {
     result = 0;
     switch (message) {
+    case WM_NCCREATE:
+        // Before the concrete dialog measures anything in its WM_CREATE.
+        SetWindowScale(Handle(), OpeningScale());
+        return false;
+    case WM_NCDESTROY:
+        ForgetWindowScale(Handle());
+        return false;
+    case WM_NR_DPICHANGED:
+        OnDpiChanged(wParam, lParam);
+        return true;
+    case WM_SETTINGCHANGE:
+        FollowTextSizeChange(Handle());
+        return false;
     case WM_DESTROY:
         NotifyAccessibilityEvent(EVENT_SYSTEM_DIALOGEND, Handle(), OBJID_WINDOW, CHILDID_SELF);
         PostQuitMessage(m_result);
@@ -290,7 +350,7 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         }
         return true;
     case WM_ERASEBKGND: {
-        NRDrawContext context(reinterpret_cast<HDC>(wParam));
+        NRDrawContext context(reinterpret_cast<HDC>(wParam), Handle());
         const RECT client = GetClientRect();
         PaintPanelBackground(context, client.left, client.top, client.right, client.bottom);
         result = 1;
@@ -302,7 +362,7 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         if (m_resizable) {
             RECT window = GetWindowRect();
             const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            const int grip = ScreenScale().Px(kSizeGrip);
+            const int grip = WindowScale(Handle()).Px(kSizeGrip);
             if (point.x >= window.right - grip && point.y >= window.bottom - grip)
                 result = HTBOTTOMRIGHT;
         }
@@ -317,7 +377,8 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_SIZING: {
         // The address comes from the system, for a size it is changing on our behalf.
         auto* rect = reinterpret_cast<RECT*>(lParam);
-        const SIZE minimum = {ScreenScale().Px(m_minimum.cx), ScreenScale().Px(m_minimum.cy)};
+        const NRScale scale = WindowScale(Handle());
+        const SIZE minimum = {scale.Px(m_minimum.cx), scale.Px(m_minimum.cy)};
         if (rect->right - rect->left < minimum.cx)
             rect->right = rect->left + minimum.cx;
         if (rect->bottom - rect->top < minimum.cy)

@@ -10,8 +10,10 @@
 #include "ui/dialogs/DialogFocus.h"
 #include "ui/dialogs/DropShadow.h"
 #include "ui/framework/Accessible.h"
+#include "ui/framework/AppState.h"
 #include "ui/framework/MessageLoop.h"
 #include "ui/framework/WindowImpl.h"
+#include "ui/theme/Scale.h"
 
 enum NRDialogResult : int
 {
@@ -26,9 +28,6 @@ enum NRDialogResult : int
 
 // Posted to the main window by another process to ask it to close; a dialog defers it until it ends.
 constexpr UINT WM_NR_CLOSE_REQUEST = WM_USER + 39;
-// Sent to an open dialog after the screen's scale changed: it measures and lays itself out anew (the
-// concrete dialog, before passing the message on) and rebuilds its shadow.
-constexpr UINT WM_NR_SCALE_CHANGED = WM_USER + 52;
 
 class NRDialogBase : public NRMessageFilter
 {
@@ -71,9 +70,12 @@ public:
     HWND Owner() const { return m_owner; }
     const NRDropShadow& Shadow() const { return m_shadow; }
 
-    // Sizes the window (cut to the work area) and centres it on its owner, or on the work area
-    // without one, keeping it inside the work area; attaches the drop shadow the first time.
+    // Sizes the window (cut to the work area) and places it inside the work area: the first time
+    // centred on its owner, or on the work area without one, and attaches the drop shadow; later
+    // about the centre it has, or the one Windows suggested for a new DPI.
     void SizeAndCentre(int width, int height);
+    // The scale the dialog is laid out in: that of the screen it is on.
+    NRScale Scale() const { return WindowScale(Handle()); }
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // The dialog's background: a gradient light in the middle and a frame, in the active or the
@@ -91,11 +93,18 @@ protected:
     virtual HWND CreateDialogWindow() = 0;
     bool IsTopmostDialog() const;
     bool IsActiveDialog() const;
+    // The DPI of the screen the dialog opens on: its owner's scale, unless the owner's centre, where
+    // the dialog goes, lies on another screen than most of the owner.
+    NRScale OpeningScale() const;
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     int m_result = kResultCancel;
     HWND m_owner;
     bool m_resizable;
     SIZE m_minimum = {160, 120};
+    bool m_placed = false;  // SizeAndCentre has placed the window of this run
+    bool m_hasSuggestedPlace = false;
+    RECT m_suggestedPlace = {};  // where Windows put the window for its new DPI
     NRDropShadow m_shadow;
     COLORREF m_shadowColour;
     // Which button has the keyboard focus; the concrete dialog names its buttons.

@@ -142,9 +142,9 @@ void NRDropShadow::Show(HWND owner)
     }
 }
 
-NRShadowStyle NRDropShadow::ScaledStyle() const
+NRShadowStyle NRDropShadow::ScaledStyle(HWND owner) const
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(owner);
     NRShadowStyle scaled = m_style;
     scaled.sharpness = scale.Px(m_style.sharpness);
     scaled.size = scale.Px(m_style.size);
@@ -155,7 +155,7 @@ NRShadowStyle NRDropShadow::ScaledStyle() const
 
 void NRDropShadow::PlaceShadow(HWND owner)
 {
-    const NRShadowStyle style = ScaledStyle();
+    const NRShadowStyle style = ScaledStyle(owner);
     RECT rect = {};
     GetWindowRect(owner, &rect);
     SetWindowPos(m_shadow, nullptr, rect.left + style.xOffset - style.size, rect.top + style.yOffset - style.size, 0, 0,
@@ -171,7 +171,7 @@ void NRDropShadow::Update(HWND owner)
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return;
-    const NRShadowStyle style = ScaledStyle();
+    const NRShadowStyle style = ScaledStyle(owner);
     const int shadowWidth = width + 2 * style.size, shadowHeight = height + 2 * style.size;
     if (shadowWidth <= 0 || shadowHeight <= 0)
         return;

@@ -49,8 +49,8 @@ public:
 
     bool ShadowVisible() const { return (m_status & kShadowVisible) != 0; }
     const NRShadowStyle& Style() const { return m_style; }
-    // The style as drawn: its edge, reach and offsets at the screen's scale.
-    NRShadowStyle ScaledStyle() const;
+    // The style as drawn: its edge, reach and offsets at the scale of `owner` (the window shadowed).
+    NRShadowStyle ScaledStyle(HWND owner) const;
 
 private:
     enum Status : unsigned char

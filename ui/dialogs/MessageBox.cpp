@@ -145,7 +145,7 @@ void NRMessageBoxButtons::CreateButtons()
 
 SIZE NRMessageBoxButtons::ButtonRowSize() const
 {
-    const int gap = ScreenScale().Px(kButtonGap);
+    const int gap = WindowScale(Handle()).Px(kButtonGap);
     SIZE row = {0, 0};
     for (int i = 0; i < m_buttonCount; ++i) {
         const SIZE size = m_buttons[i].Size();
@@ -157,7 +157,7 @@ SIZE NRMessageBoxButtons::ButtonRowSize() const
 
 void NRMessageBoxButtons::PlaceButtons(int windowWidth, int windowHeight, SIZE row)
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     int x = (windowWidth - row.cx) / 2;
     const int y = windowHeight - scale.Px(10) - row.cy;
     for (int i = 0; i < m_buttonCount; ++i) {
@@ -243,13 +243,13 @@ void NRMessageBox::MeasureTitle()
 {
     m_titleText.SetSingleLine(true);
     NRWindowDC dc(Handle());
-    NRDrawContext context(dc.Get());
+    NRDrawContext context(dc.Get(), Handle());
     // A title with a markup error shows what was parsed before it.
     try {
         m_titleText.Measure(context, m_title);
     } catch (const NRError&) {
     }
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     const int left = scale.Px(10), top = scale.Px(3);
     m_titleRect = {left, top, m_titleText.MeasuredWidth() + left, m_titleText.MeasuredHeight() + top};
 }
@@ -266,7 +266,7 @@ void NRMessageBox::OnCreate()
 
 void NRMessageBox::LayOut()
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     const SIZE row = ButtonRowSize();
     const bool titled = !m_title.empty();
     if (titled)
@@ -293,7 +293,7 @@ void NRMessageBox::ScaleChanged()
 
 void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
 {
-    NRDrawContext context(dc);
+    NRDrawContext context(dc, Handle());
     const RECT client = GetClientRect();
     const int left = client.left, top = client.top, right = client.right;
     PaintPanelBackground(context, left, top, right, client.bottom);
@@ -323,7 +323,7 @@ bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, 
     }
     if (message == WM_PAINT && !m_title.empty()) {
         NRPaintCycle cycle(Handle());
-        NRDrawContext context(cycle.Dc());
+        NRDrawContext context(cycle.Dc(), Handle());
         try {
             m_titleText.Layout(context, m_titleRect.left, m_titleRect.top, m_titleRect.right, m_titleRect.bottom);
         } catch (const std::exception&) {

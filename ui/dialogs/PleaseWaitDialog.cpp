@@ -15,8 +15,8 @@ constexpr int kMessageColour = 0;
 constexpr int kSecondLineColour = 35;
 
 // A line of the normal font, and the room the Cancel button takes below the bar.
-int LineHeight() { return NRFontSet::Screen().Normal().height; }
-int ButtonRoom() { return LineHeight() + ScreenScale().Px(15); }
+int LineHeight(HWND window) { return NRFontSet::ForScreen(WindowScale(window)).Normal().height; }
+int ButtonRoom(HWND window) { return LineHeight(window) + WindowScale(window).Px(15); }
 
 SIZE TextExtent(HDC dc, const std::string& text)
 {
@@ -65,11 +65,11 @@ void NRPleaseWaitDialog::ScaleChanged()
 
 void NRPleaseWaitDialog::LayOut()
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     SIZE wider = {};
     {
         NRWindowDC dc(Handle());
-        NRDrawContext context(dc.Get());
+        NRDrawContext context(dc.Get(), Handle());
         NRSelection font(dc.Get(), context.Fonts().Normal().handle);
         const SIZE message = TextExtent(dc.Get(), m_message);
         const SIZE second = m_showSecondLine ? TextExtent(dc.Get(), m_secondLine) : SIZE{0, 0};
@@ -77,18 +77,18 @@ void NRPleaseWaitDialog::LayOut()
     }
     int height = wider.cy + scale.Px(40);
     if (m_showSecondLine)
-        height += LineHeight();
+        height += LineHeight(Handle());
     if (m_showCancel)
-        height += ButtonRoom();
+        height += ButtonRoom(Handle());
     SizeAndCentre(wider.cx + scale.Px(20), height);
 }
 
 RECT NRPleaseWaitDialog::BarRect() const
 {
-    const NRScale scale = ScreenScale();
+    const NRScale scale = WindowScale(Handle());
     const RECT client = GetClientRect();
     const int margin = scale.Px(10);
-    const int lift = m_showCancel ? LineHeight() + margin : 0;
+    const int lift = m_showCancel ? LineHeight(Handle()) + margin : 0;
     return RECT{margin, client.bottom - scale.Px(20) - lift, client.right - margin, client.bottom - margin - lift};
 }
 
@@ -124,7 +124,7 @@ void NRPleaseWaitDialog::SetBusy(bool busy)
 
 void NRPleaseWaitDialog::Paint(HDC dc)
 {
-    NRDrawContext context(dc);
+    NRDrawContext context(dc, Handle());
     NRSelection font(dc, context.Fonts().Normal().handle);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, context.Colour(kMessageColour));
@@ -132,7 +132,7 @@ void NRPleaseWaitDialog::Paint(HDC dc)
     TextOutA(dc, margin, context.ScaleY().Px(10), m_message.c_str(), static_cast<int>(m_message.size()));
     if (m_showSecondLine) {
         SetTextColor(dc, context.Colour(kSecondLineColour));
-        TextOutA(dc, margin, ButtonRoom(), m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
+        TextOutA(dc, margin, ButtonRoom(Handle()), m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
     }
     SetBkMode(dc, previousMode);
 
@@ -155,7 +155,7 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
         if (m_showCancel) {
             const SIZE size = m_cancel.Size();
             ::SetWindowPos(m_cancel.Handle(), nullptr, (LOWORD(lParam) - size.cx) / 2,
-                           HIWORD(lParam) - ScreenScale().Px(10) - size.cy, size.cx, size.cy,
+                           HIWORD(lParam) - WindowScale(Handle()).Px(10) - size.cy, size.cx, size.cy,
                            SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return true;

@@ -1,5 +1,9 @@
 #include "ui/framework/AppState.h"
 
+#include <algorithm>
+
+#include "ui/theme/TextSize.h"
+
 namespace {
 
 NRAppState* g_appState = nullptr;
@@ -61,4 +65,21 @@ bool IsWindowActive(HWND window, int kind)
         return applicationActive && ((!dialogs.empty() && dialogs.front() == window) || overridden);
     }
     return applicationActive && dialogs.empty();
+}
+
+void FollowTextSizeChange(HWND heard)
+{
+    if (!RefreshTextSize())
+        return;
+    // A copy: a dialog may close while it lays itself out.
+    std::vector<HWND> windows = {heard};
+    if (const NRAppState* state = NRAppState::Current()) {
+        windows.insert(windows.end(), state->OpenDialogs().begin(), state->OpenDialogs().end());
+        windows.push_back(state->MainWindow());
+    }
+    std::sort(windows.begin(), windows.end());
+    windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
+    for (const HWND window : windows)
+        if (window && IsWindow(window))
+            SendMessageA(window, WM_NR_SCALE_CHANGED, 0, 0);
 }

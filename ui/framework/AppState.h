@@ -37,6 +37,15 @@ constexpr UINT WM_NR_GET_OVERRIDE = WM_USER + 49;
 
 constexpr int kWindowKindPopupDialog = 1;
 
+// Sent to a window after its scale or the text size changed: it measures and lays itself out anew (a
+// concrete dialog before passing the message on; the dialog then rebuilds its shadow).
+constexpr UINT WM_NR_SCALE_CHANGED = WM_USER + 52;
+
+// After a WM_SETTINGCHANGE (which every top-level window receives, in no set order) reached `heard`:
+// reads the system's text size again and, when it changed, has `heard`, the main window and every
+// open dialog lay themselves out anew. The first window to hear of the change does it for all.
+void FollowTextSizeChange(HWND heard);
+
 struct NRWindowKind
 {
     int kind;     // 0 when no window up to the main window answered 1, 2 or 3

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/SystemLibrary.h"
 #include "ui/theme/GdiObjects.h"
 
 namespace {
@@ -10,6 +11,7 @@ typedef BOOL(WINAPI* SetProcessDpiAwarenessContextFn)(HANDLE);
 typedef BOOL(WINAPI* SetProcessDPIAwareFn)();
 typedef UINT(WINAPI* GetDpiForSystemFn)();
 typedef UINT(WINAPI* GetDpiForWindowFn)(HWND);
+typedef HRESULT(WINAPI* GetDpiForMonitorFn)(HMONITOR, int, UINT*, UINT*);
 
 // user32 is loaded with the program (it is imported), so its handle needs no loading or freeing.
 FARPROC User32Function(const char* name)
@@ -58,6 +60,36 @@ int WindowDpi(HWND window)
             return static_cast<int>(dpi);
     }
     return SystemDpi();
+}
+
+int MonitorDpi(HMONITOR monitor)
+{
+    if (!monitor)
+        return 0;
+    // Not imported: shcore is missing before Windows 8.1.
+    const NRSystemLibrary shcore("shcore.dll");
+    const auto getDpiForMonitor = shcore.Find<GetDpiForMonitorFn>("GetDpiForMonitor");
+    const int effectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the one windows are scaled for
+    UINT dpiX = 0, dpiY = 0;
+    if (!getDpiForMonitor || FAILED(getDpiForMonitor(monitor, effectiveDpi, &dpiX, &dpiY)))
+        return 0;
+    return static_cast<int>(dpiY);
+}
+
+HMONITOR StartingMonitor()
+{
+    const HWND foreground = GetForegroundWindow();
+    // The desktop spans every screen: where it was clicked, the pointer still is.
+    if (foreground && foreground != GetShellWindow() && foreground != GetDesktopWindow()) {
+        char className[16] = {};
+        GetClassNameA(foreground, className, sizeof(className));
+        if (lstrcmpiA(className, "WorkerW") != 0 && lstrcmpiA(className, "Progman") != 0)
+            return MonitorFromWindow(foreground, MONITOR_DEFAULTTOPRIMARY);
+    }
+    POINT pointer = {};
+    if (!GetCursorPos(&pointer))
+        return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    return MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY);
 }
 
 bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect)

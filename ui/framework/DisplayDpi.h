@@ -24,3 +24,10 @@ int WindowDpi(HWND window);
 // from another thread, when its address cannot be read, or when the rectangle is not `expected` in
 // size (within 2 pixels) and on a screen. Where Windows cannot tell a window's DPI, always false.
 bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect);
+
+// The DPI of `monitor` (GetDpiForMonitor, Windows 8.1 and later); 0 where Windows cannot tell.
+int MonitorDpi(HMONITOR monitor);
+
+// The screen the user started the program from: that of the window in the foreground (the one they
+// started it from), else, when that is none or the desktop, the screen under the pointer.
+HMONITOR StartingMonitor();

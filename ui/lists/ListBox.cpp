@@ -140,7 +140,7 @@ void NRListBoxBase::LayOut()
     const NRListMetrics metrics = Metrics();
     const bool scrolls = m_contents && m_contents->Current() && !ListFits(metrics) && metrics.rowHeight > 0;
     if (scrolls) {
-        const int strip = ScreenScale().Px(NRScrollBar::kArrowLength);
+        const int strip = WindowScale(Handle()).Px(NRScrollBar::kArrowLength);
         const int left = m_style & kScrollBarRight ? client.right - strip : 0;
         ::SetWindowPos(m_scrollBar.Handle(), nullptr, left, 0, strip, m_clientHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         const double page = ListPage(metrics);

@@ -177,7 +177,7 @@ int NRListBoxContents::ColumnWidth(int column) const
 void NRListBoxContents::Measure(NRListBoxItem& item)
 {
     NRWindowDC screen(nullptr, NRWindowDC::WholeWindow);
-    NRDrawContext context(screen.Get());
+    NRDrawContext context(screen.Get(), m_owner);
     int rowHeight = 0;
     for (int column = 0; column < m_columnCount; ++column) {
         const NRBufferSize cell = item.MeasureColumn(context, column);

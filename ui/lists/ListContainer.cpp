@@ -40,7 +40,7 @@ bool NRListContainerBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPAR
         return true;
     case WM_SIZE:
         if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0) {
-            const int inset = ScreenScale().Px(kInset);
+            const int inset = WindowScale(Handle()).Px(kInset);
             ::SetWindowPos(m_listBox.Handle(), nullptr, inset, inset, LOWORD(lParam) - 2 * inset,
                            HIWORD(lParam) - 2 * inset, SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -63,7 +63,7 @@ bool NRListContainerBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPAR
 
 void NRListContainerBase::EraseBackground(HDC dc)
 {
-    NRDrawContext context(dc);
+    NRDrawContext context(dc, Handle());
     const RECT client = GetClientRect();
     SetBkColor(dc, context.Colour(kBackground));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);

@@ -49,9 +49,9 @@ NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps, NRScale screenSca
     return scaling;
 }
 
-NRDrawContext::NRDrawContext(HDC dc) : m_dc(dc)
+NRDrawContext::NRDrawContext(HDC dc, HWND window) : m_dc(dc), m_screenScale(WindowScale(window))
 {
-    const NRDeviceScaling scaling = ComputeDeviceScaling(QueryDeviceCaps(dc), ScreenScale());
+    const NRDeviceScaling scaling = ComputeDeviceScaling(QueryDeviceCaps(dc), m_screenScale);
     m_scaleX = scaling.scaleX;
     m_scaleY = scaling.scaleY;
     if (scaling.ownFontSet)

@@ -1,8 +1,8 @@
 #pragma once
 // What every paint routine receives: a device context with the font set, palette and scale to draw
-// with. On the screen that is the global font set, the palette of the GUI settings and the program's
-// screen scale. Other devices (printers) get fonts and scales of their own, worked out from their
-// capabilities.
+// with. On the screen that is the palette of the GUI settings, and the scale of the window drawn for
+// (its screen's, see WindowScale) with the screen's font set for that scale. Other devices (printers) get fonts and
+// scales of their own, worked out from their capabilities.
 #include <windows.h>
 
 #include <memory>
@@ -37,13 +37,14 @@ NRDeviceScaling ComputeDeviceScaling(const NRDeviceCaps& caps, NRScale screen);
 class NRDrawContext
 {
 public:
-    explicit NRDrawContext(HDC dc);
+    // For drawing `window`, or, without one, at the program's screen scale. `dc` may be a memory DC.
+    explicit NRDrawContext(HDC dc, HWND window = nullptr);
     ~NRDrawContext();
     NRDrawContext(const NRDrawContext&) = delete;
     NRDrawContext& operator=(const NRDrawContext&) = delete;
 
     HDC Dc() const { return m_dc; }
-    const NRFontSet& Fonts() const { return m_ownFontSet ? *m_ownFontSet : NRFontSet::Screen(); }
+    const NRFontSet& Fonts() const { return m_ownFontSet ? *m_ownFontSet : NRFontSet::ForScreen(m_screenScale); }
     bool OwnsFontSet() const { return m_ownFontSet != nullptr; }
     const NRScale& ScaleX() const { return m_scaleX; }
     const NRScale& ScaleY() const { return m_scaleY; }
@@ -57,6 +58,7 @@ public:
 private:
     HDC m_dc;
     std::unique_ptr<NRFontSet> m_ownFontSet;
+    NRScale m_screenScale;  // of the window drawn for: the screen's font set is this scale's
     NRScale m_scaleX;
     NRScale m_scaleY;
 };

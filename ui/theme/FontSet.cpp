@@ -1,8 +1,11 @@
 #include "ui/theme/FontSet.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "ui/theme/Scale.h"
+#include "ui/theme/TextSize.h"
 
 namespace {
 
@@ -24,7 +27,19 @@ void DeleteFont(NRFont& font)
     font.handle = nullptr;
 }
 
-std::unique_ptr<NRFontSet> g_screenSet;
+std::vector<std::unique_ptr<NRFontSet>> g_screenSets;
+
+// Deletes the screen's sets that no window's scale asks for at the present text size.
+void DeleteUnusedScreenSets()
+{
+    const std::vector<NRScale> scales = ScalesInUse();
+    const int text = TextBaseHeight();
+    const auto unused = [&](const std::unique_ptr<NRFontSet>& set) {
+        return std::none_of(scales.begin(), scales.end(),
+                            [&](const NRScale& scale) { return scale.Px(text) == set->Normal().height; });
+    };
+    g_screenSets.erase(std::remove_if(g_screenSets.begin(), g_screenSets.end(), unused), g_screenSets.end());
+}
 
 }  // namespace
 
@@ -48,14 +63,19 @@ NRFontSet::~NRFontSet()
 
 HFONT NRFontSet::CreateUnderlinedNormal() const { return CreateTahoma(m_normal.height, 0, true); }
 
-const NRFontSet& NRFontSet::Screen()
+const NRFontSet& NRFontSet::ForScreen(const NRScale& scale)
 {
-    const int base = ScreenScale().Px(kScreenBaseHeight);
-    if (!g_screenSet || g_screenSet->Normal().height != base) {
-        g_screenSet.reset();
-        g_screenSet = std::make_unique<NRFontSet>(base);
-    }
-    return *g_screenSet;
+    const int base = scale.Px(TextBaseHeight());
+    for (const auto& set : g_screenSets)
+        if (set->Normal().height == base)
+            return *set;
+    // Made only when a scale or the text size changes; what the old ones served is gone by then
+    // (a window still on the old scale asks for its set again and keeps it).
+    DeleteUnusedScreenSets();
+    g_screenSets.push_back(std::make_unique<NRFontSet>(base));
+    return *g_screenSets.back();
 }
 
-void NRFontSet::ReleaseScreenSet() { g_screenSet.reset(); }
+const NRFontSet& NRFontSet::Screen() { return ForScreen(ScreenScale()); }
+
+void NRFontSet::ReleaseScreenSet() { g_screenSets.clear(); }

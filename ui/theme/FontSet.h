@@ -1,7 +1,10 @@
 #pragma once
-// The toolkit's five "Tahoma" fonts, all derived from one base height: the screen's set (base 14)
-// made once for the whole run, and sets of other heights for other devices.
+// The toolkit's five "Tahoma" fonts, all derived from one base height: the screen's sets (base 14, or
+// the user's larger text size, at each scale windows draw with), and sets of other heights for other
+// devices.
 #include <windows.h>
+
+struct NRScale;
 
 struct NRFont
 {
@@ -32,8 +35,11 @@ public:
     // The normal font, underlined: for accelerator characters. The caller deletes it.
     HFONT CreateUnderlinedNormal() const;
 
-    // The screen's set for the program's screen scale (base 14 scaled), made on first use and made
-    // anew after the scale changed. ReleaseScreenSet deletes it (start-up does, at the end).
+    // The screen's set for windows of `scale`: the text size (TextBaseHeight) scaled, made on first
+    // use. Sets no window draws with any more are deleted when a new one is made. ReleaseScreenSet
+    // deletes them all (start-up does, at the end).
+    static const NRFontSet& ForScreen(const NRScale& scale);
+    // The same for the program's screen scale.
     static const NRFontSet& Screen();
     static void ReleaseScreenSet();
 

@@ -1,4 +1,7 @@
 #pragma once
+#include <windows.h>
+
+#include <vector>
 // How many device pixels the toolkit's pixel sizes become: one rule for the screen at any DPI and for
 // printers alike. The toolkit is laid out for 96 pixels per inch; a scale multiplies every size by
 // dpi / 96, halves rounded away from zero, so at 96 nothing changes.
@@ -24,8 +27,17 @@ struct NRScale
     constexpr bool operator!=(const NRScale& other) const { return dpi != other.dpi; }
 };
 
-// The program's one screen scale: every window of the toolkit is laid out and drawn with it, and the
-// screen's font set is made for it. Start-up sets it from the display before the first window; a
-// window moved to a screen of another DPI sets it again and lays itself and its boxes out anew.
+// The program's screen scale: the main window's, and that of every window without a scale of its own.
+// Start-up sets it from the display before the first window; the main window, moved to a screen of
+// another DPI, sets it again and lays itself out anew.
 NRScale ScreenScale();
 void SetScreenScale(NRScale scale);
+
+// A top-level window with a scale of its own: a box takes the DPI of the screen it is on, which need
+// not be the main window's. Its child windows draw with it too. Forget it when the window goes.
+void SetWindowScale(HWND topLevel, NRScale scale);
+void ForgetWindowScale(HWND topLevel);
+// The scale `window` is laid out and drawn with: its top-level window's own, else the screen scale.
+NRScale WindowScale(HWND window);
+// The scales windows draw with now: the screen scale first, then those of windows of their own.
+std::vector<NRScale> ScalesInUse();
