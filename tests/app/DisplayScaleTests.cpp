@@ -21,6 +21,7 @@
 #include "ui/framework/DisplayDpi.h"
 #include "ui/theme/FontSet.h"
 #include "ui/theme/Palette.h"
+#include "ui/theme/TextSize.h"
 
 using namespace testing_support;
 
@@ -112,6 +113,8 @@ protected:
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         SetScreenScale(NRScale());
         g_guiSettings.newGui = 1;
+        SetMessageFontLettersForTesting(0);
+        RefreshTextSize();
     }
     // The window at the program's scale, its first step taken back out of the queue.
     void OpenWindow()
@@ -416,6 +419,57 @@ TEST_F(DisplayScale, ABoxMovedToAScreenOfAnotherDpiFollowsItWhileTheWindowStaysA
     EXPECT_EQ(96, ScreenScale().dpi);
     EXPECT_EQ(14, NRFontSet::Screen().Normal().height);
     EXPECT_EQ(14, window.CloseButton().Size().cx);
+}
+
+TEST_F(DisplayScale, AtTwiceTheTextSizeTheWindowAndAnOpenBoxLayThemselvesOutAgainAndTheLongestTextsFit)
+{
+    const NRScale scale{144};
+    SetScreenScale(scale);
+    OpenWindow();
+    const HWND main = window.Handle();
+    BoxSeen before, after;
+    std::thread user([&] {
+        const HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
+        if (!box)
+            return;
+        const auto look = [&](BoxSeen& seen) {
+            GetWindowRect(box, &seen.box);
+            for (HWND button : ChildrenOfClass(box, "NRButton"))
+                seen.buttons.push_back(ChildRect(box, button));
+        };
+        look(before);
+        // "Make text bigger" at 200 %: Windows tells every top-level window, the main one first here.
+        SetMessageFontLettersForTesting(24);
+        SendMessageA(main, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+        look(after);
+        PostMessageA(box, WM_KEYDOWN, 'N', 0);
+    });
+    NRMessageBox(main, NoxSetupWnd::kConsentQuestion, 3).RunModal();
+    user.join();
+    ASSERT_EQ(2u, after.buttons.size());
+    const int heightBefore = before.buttons[0].bottom - before.buttons[0].top;
+    const int heightAfter = after.buttons[0].bottom - after.buttons[0].top;
+    const int padding = scale.Px(5);
+    EXPECT_NEAR(2 * (heightBefore - padding), heightAfter - padding, 2) << "the box's buttons hold text twice as tall";
+    EXPECT_GT(after.box.right - after.box.left, (before.box.right - before.box.left) * 3 / 2) << "its text is wider";
+    EXPECT_EQ(42, NRFontSet::Screen().Normal().height);
+    const RECT client = window.GetClientRect();
+    const RECT caption = CaptionRect(client, scale, TextBaseHeight());
+    EXPECT_EQ(scale.Px(20 + 14), caption.bottom - caption.top) << "the caption holds the taller title";
+    EXPECT_EQ(scale.Px(30 + 14), ChildRect(main, window.ProgressPane().Handle()).top) << "the list moved below it";
+
+    // The longest texts still show whole, each in one box on the screen.
+    for (const char* text : {NoxAppWndBase::kServerLostQuestion, NoxSetupWnd::kNoExistingInstall}) {
+        NRMessageBox box(main, text, 3);
+        const BoxSeen seen = RunAndLook(box);
+        EXPECT_FALSE(seen.scrollBarShown) << text;
+        EXPECT_GE(seen.pane.right - seen.pane.left, box.Pane().MeasuredWidth()) << text;
+        EXPECT_GE(seen.pane.bottom - seen.pane.top, box.Pane().MeasuredHeight()) << text;
+        ASSERT_FALSE(seen.buttons.empty());
+        EXPECT_FALSE(Overlap(seen.buttons[0], seen.pane)) << text;
+        EXPECT_GE(seen.box.left, 0);
+        EXPECT_LE(seen.box.right, GetSystemMetrics(SM_CXSCREEN)) << text;
+    }
 }
 
 TEST_F(DisplayScale, TheWindowsFrameAndABoxsTitleRuleAreOneScaledPixelThickAsPainted)

@@ -12,6 +12,7 @@
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Scale.h"
+#include "ui/theme/TextSize.h"
 
 using namespace testing_support;
 
@@ -121,6 +122,41 @@ TEST(FontSet, MakesFiveTahomaFontsFromTheBaseHeightAndDeletesThemAll)
         EXPECT_EQ(before + 5, GdiObjectCount());
     }
     EXPECT_EQ(before, GdiObjectCount());
+}
+
+TEST(TextSize, FollowsAMessageFontLargerThanTheDefaultInProportionAndNeverShrinks)
+{
+    const struct
+    {
+        int letters, dpi, expected;
+    } cases[] = {
+        {12, 96, 14},   // Windows' default, 9-point letters: as laid out
+        {11, 96, 14},   // Wine's smaller default, and any smaller font: never below
+        {0, 96, 14},    // no font to go by
+        {12, 0, 14},    // no DPI to go by
+        {15, 96, 18},   // 125 %, rounded
+        {24, 96, 28},   // 200 %
+        {18, 144, 14},  // the default on a 150 % system: the same letters at 96 DPI
+        {36, 144, 28},  // 200 % there
+        {2000, 96, 112},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, TextBaseHeightFor(c.letters, c.dpi)) << c.letters << " at " << c.dpi;
+}
+
+TEST(TextSize, TheScreensFontsFollowItAndTheSetsNoWindowUsesAreDeleted)
+{
+    const int before = GdiObjectCount();
+    EXPECT_EQ(14, NRFontSet::Screen().Normal().height) << "this machine's message font is the default";
+    SetMessageFontLettersForTesting(24);
+    EXPECT_TRUE(RefreshTextSize());
+    EXPECT_FALSE(RefreshTextSize()) << "changed once";
+    EXPECT_EQ(28, NRFontSet::Screen().Normal().height);
+    EXPECT_EQ(42, NRFontSet::ForScreen(NRScale{144}).Normal().height);
+    SetMessageFontLettersForTesting(0);
+    EXPECT_TRUE(RefreshTextSize());
+    EXPECT_EQ(14, NRFontSet::Screen().Normal().height);
+    EXPECT_LE(GdiObjectCount(), before + 5) << "the sets of 28 and 42 pixels are gone";
 }
 
 TEST(DeviceScaling, ScreenTakesTheProgramsScaleAndPrintersScaleWithDensityAndPage)
