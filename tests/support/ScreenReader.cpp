@@ -305,11 +305,15 @@ void CALLBACK WinEventRecorder::Callback(HWINEVENTHOOK /*hook*/, DWORD event, HW
     char name[64] = {};
     if (hwnd)
         GetClassNameA(hwnd, name, sizeof(name));
-    // The window may be gone (a dialog's end); the thread that raised the event is not yet.
+    // The window may be gone (a dialog's end), and by the time the event is delivered here, its
+    // process too: a thread seen before is known by what it was then.
     DWORD process = 0;
     if (HANDLE raiser = OpenThread(THREAD_QUERY_INFORMATION, FALSE, thread)) {
         process = GetProcessIdOfThread(raiser);
         CloseHandle(raiser);
+        g_recorder->m_threadProcesses[thread] = process;
+    } else if (g_recorder->m_threadProcesses.count(thread)) {
+        process = g_recorder->m_threadProcesses[thread];
     }
     g_recorder->m_events.push_back(Event{process, event, name, objectId, childId, hwnd});
 }

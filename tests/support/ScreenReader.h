@@ -6,6 +6,7 @@
 #include <oleacc.h>
 
 #include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,7 @@ private:
                                   DWORD time);
     HWINEVENTHOOK m_hook = nullptr;
     std::vector<Event> m_events;
+    std::map<DWORD, DWORD> m_threadProcesses;  // thread id -> process id, as first resolved
     DWORD m_followed = 0;
 };
 

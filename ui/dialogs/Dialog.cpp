@@ -227,19 +227,14 @@ void NRPopupDialog::EndDialog(int result)
     PostMessage(WM_CLOSE);
 }
 
-NRScale NRPopupDialog::OpeningScale() const
+RECT NRPopupDialog::CreationRect() const
 {
-    const NRScale ownerScale = WindowScale(m_owner);
-    if (!m_owner)
-        return ownerScale;
+    // Where it will be centred, so that Windows gives it that screen's DPI from the start.
     RECT owner = {};
-    ::GetWindowRect(m_owner, &owner);
+    if (!m_owner || !::GetWindowRect(m_owner, &owner))
+        return RECT{0, 0, 0, 0};
     const POINT centre = {(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
-    const HMONITOR target = MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST);
-    if (target == MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST))
-        return ownerScale;
-    const int dpi = MonitorDpi(target);
-    return dpi > 0 ? NRScale{dpi} : ownerScale;
+    return RECT{centre.x, centre.y, centre.x, centre.y};
 }
 
 void NRPopupDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam)
@@ -253,7 +248,12 @@ void NRPopupDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam)
                            static_cast<LONG>(MulDiv(window.bottom - window.top, scale.dpi, old.dpi))};
     m_hasSuggestedPlace = ReadSuggestedWindowRect(Handle(), wParam, lParam, expected, m_suggestedPlace);
     SetWindowScale(Handle(), scale);
-    if (Scale() != old)
+    if (Scale() == old)
+        return;
+    // Told while placing itself (the move crossed screens): laid out again once that is done.
+    if (m_placing)
+        PostMessage(WM_NR_SCALE_CHANGED);
+    else
         SendMessage(WM_NR_SCALE_CHANGED);
     m_hasSuggestedPlace = false;
 }
@@ -289,7 +289,9 @@ void NRPopupDialog::SizeAndCentre(int width, int height)
         topLeft.y = fitArea.bottom - height;
     if (topLeft.y < fitArea.top && height <= fitArea.bottom - fitArea.top)
         topLeft.y = fitArea.top;
+    m_placing = true;
     SetWindowPos(Handle(), nullptr, topLeft.x, topLeft.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_placing = false;
 }
 
 void NRPopupDialog::PaintPanelBackground(NRDrawContext& context, int left, int top, int right, int bottom)
@@ -318,8 +320,9 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     result = 0;
     switch (message) {
     case WM_NCCREATE:
-        // Before the concrete dialog measures anything in its WM_CREATE.
-        SetWindowScale(Handle(), OpeningScale());
+        // Before the concrete dialog measures anything in its WM_CREATE. It opens inside the work area
+        // of its owner's screen, so at its owner's scale; moved to another screen, Windows tells it.
+        SetWindowScale(Handle(), WindowScale(m_owner));
         return false;
     case WM_NCDESTROY:
         ForgetWindowScale(Handle());

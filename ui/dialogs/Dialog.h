@@ -93,9 +93,8 @@ protected:
     virtual HWND CreateDialogWindow() = 0;
     bool IsTopmostDialog() const;
     bool IsActiveDialog() const;
-    // The DPI of the screen the dialog opens on: its owner's scale, unless the owner's centre, where
-    // the dialog goes, lies on another screen than most of the owner.
-    NRScale OpeningScale() const;
+    // A window of no size at its owner's centre, where it will be centred: on the owner's screen.
+    RECT CreationRect() const;
     void OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     int m_result = kResultCancel;
@@ -103,6 +102,7 @@ protected:
     bool m_resizable;
     SIZE m_minimum = {160, 120};
     bool m_placed = false;  // SizeAndCentre has placed the window of this run
+    bool m_placing = false;  // inside SizeAndCentre's move
     bool m_hasSuggestedPlace = false;
     RECT m_suggestedPlace = {};  // where Windows put the window for its new DPI
     NRDropShadow m_shadow;
@@ -127,5 +127,5 @@ public:
     }
 
 protected:
-    HWND CreateDialogWindow() override { return this->Create(this->m_owner, RECT{0, 0, 0, 0}); }
+    HWND CreateDialogWindow() override { return this->Create(this->m_owner, this->CreationRect()); }
 };
