@@ -162,12 +162,8 @@ void NoxSetupWnd::OnDpiChanged(WPARAM wParam, LPARAM lParam)
     // Nothing to change; and the rectangle of a message another program posts is never read.
     if (scale.dpi == old.dpi)
         return;
-    // What Windows suggests is the window's present size at the new scale.
-    const RECT window = GetWindowRect();
-    const SIZE expected = {static_cast<LONG>(MulDiv(window.right - window.left, scale.dpi, old.dpi)),
-                           static_cast<LONG>(MulDiv(window.bottom - window.top, scale.dpi, old.dpi))};
     RECT suggested = {};
-    ApplyScale(scale, ReadSuggestedWindowRect(Handle(), wParam, lParam, expected, suggested) ? &suggested : nullptr);
+    ApplyScale(scale, ReadSuggestedWindowRect(Handle(), wParam, lParam, old.dpi, suggested) ? &suggested : nullptr);
 }
 
 void NoxSetupWnd::ApplyScale(NRScale scale, const RECT* placement)

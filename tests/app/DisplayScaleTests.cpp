@@ -138,8 +138,25 @@ struct BoxSeen
     bool scrollBarShown = true;
 };
 
-// Runs `box` and notes, from another thread as a user sees it, where it and its parts are; the box is
-// then closed with Escape.
+// Where a shown box and its parts are, as a user sees them.
+BoxSeen LookAt(HWND box)
+{
+    BoxSeen seen;
+    GetWindowRect(box, &seen.box);
+    for (HWND pane : ChildrenOfClass(box, "NRScrollableRichText")) {
+        seen.pane = ChildRect(box, pane);
+        for (HWND bar : ChildrenOfClass(pane, "NRScrollBar"))
+            seen.scrollBarShown = IsWindowVisible(bar) != FALSE;
+    }
+    for (HWND button : ChildrenOfClass(box, "NRButton"))
+        seen.buttons.push_back(ChildRect(box, button));
+    if (HWND shadow = ShadowOf(box))
+        GetWindowRect(shadow, &seen.shadow);
+    return seen;
+}
+
+// Runs `box` and notes, from another thread, where it and its parts are; the box is then closed
+// with Escape.
 BoxSeen RunAndLook(NRMessageBox& box)
 {
     BoxSeen seen;
@@ -147,16 +164,7 @@ BoxSeen RunAndLook(NRMessageBox& box)
         const HWND shown = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
         if (!shown)
             return;
-        GetWindowRect(shown, &seen.box);
-        for (HWND pane : ChildrenOfClass(shown, "NRScrollableRichText")) {
-            seen.pane = ChildRect(shown, pane);
-            for (HWND bar : ChildrenOfClass(pane, "NRScrollBar"))
-                seen.scrollBarShown = IsWindowVisible(bar) != FALSE;
-        }
-        for (HWND button : ChildrenOfClass(shown, "NRButton"))
-            seen.buttons.push_back(ChildRect(shown, button));
-        if (HWND shadow = ShadowOf(shown))
-            GetWindowRect(shadow, &seen.shadow);
+        seen = LookAt(shown);
         PostMessageA(shown, WM_KEYDOWN, VK_ESCAPE, 0);
         for (int waited = 0; IsWindow(shown) && waited < 3000; waited += 20)
             Sleep(20);
@@ -383,19 +391,11 @@ TEST_F(DisplayScale, ABoxMovedToAScreenOfAnotherDpiFollowsItWhileTheWindowStaysA
         const HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
         if (!box)
             return;
-        const auto look = [&](BoxSeen& seen) {
-            GetWindowRect(box, &seen.box);
-            seen.buttons.clear();
-            for (HWND button : ChildrenOfClass(box, "NRButton"))
-                seen.buttons.push_back(ChildRect(box, button));
-            if (HWND shadow = ShadowOf(box))
-                GetWindowRect(shadow, &seen.shadow);
-        };
-        look(before);
+        before = LookAt(box);
         // As Windows does when the box is dragged onto a 150 % screen (sent from another thread, the
         // rectangle is not taken: the box keeps its centre).
         SendMessageA(box, WM_NR_DPICHANGED, MAKEWPARAM(144, 144), 0);
-        look(after);
+        after = LookAt(box);
         GetWindowRect(main, &mainAfter);
         fontAfter = NRFontSet::ForScreen(WindowScale(box)).Normal().height;
         PostMessageA(box, WM_KEYDOWN, 'N', 0);
@@ -432,16 +432,11 @@ TEST_F(DisplayScale, AtTwiceTheTextSizeTheWindowAndAnOpenBoxLayThemselvesOutAgai
         const HWND box = WaitForToolkitDialog(GetCurrentProcessId(), 10000);
         if (!box)
             return;
-        const auto look = [&](BoxSeen& seen) {
-            GetWindowRect(box, &seen.box);
-            for (HWND button : ChildrenOfClass(box, "NRButton"))
-                seen.buttons.push_back(ChildRect(box, button));
-        };
-        look(before);
+        before = LookAt(box);
         // "Make text bigger" at 200 %: Windows tells every top-level window, the main one first here.
         SetMessageFontLettersForTesting(24);
         SendMessageA(main, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
-        look(after);
+        after = LookAt(box);
         PostMessageA(box, WM_KEYDOWN, 'N', 0);
     });
     NRMessageBox(main, NoxSetupWnd::kConsentQuestion, 3).RunModal();

@@ -243,10 +243,7 @@ void NRPopupDialog::OnDpiChanged(WPARAM wParam, LPARAM lParam)
     // Nothing to change; and the rectangle of a message another program posts is never read.
     if (scale == old)
         return;
-    const RECT window = GetWindowRect();
-    const SIZE expected = {static_cast<LONG>(MulDiv(window.right - window.left, scale.dpi, old.dpi)),
-                           static_cast<LONG>(MulDiv(window.bottom - window.top, scale.dpi, old.dpi))};
-    m_hasSuggestedPlace = ReadSuggestedWindowRect(Handle(), wParam, lParam, expected, m_suggestedPlace);
+    m_hasSuggestedPlace = ReadSuggestedWindowRect(Handle(), wParam, lParam, old.dpi, m_suggestedPlace);
     SetWindowScale(Handle(), scale);
     if (Scale() == old)
         return;

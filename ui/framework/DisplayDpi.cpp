@@ -92,8 +92,13 @@ HMONITOR StartingMonitor()
     return MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY);
 }
 
-bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect)
+bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, int appliedDpi, RECT& rect)
 {
+    RECT present = {};
+    if (appliedDpi <= 0 || !GetWindowRect(window, &present))
+        return false;
+    const SIZE expected = {static_cast<LONG>(MulDiv(present.right - present.left, HIWORD(wParam), appliedDpi)),
+                           static_cast<LONG>(MulDiv(present.bottom - present.top, HIWORD(wParam), appliedDpi))};
     const auto getDpiForWindow =
         reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(User32Function("GetDpiForWindow")));
     if (!getDpiForWindow || getDpiForWindow(window) != HIWORD(wParam))

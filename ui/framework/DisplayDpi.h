@@ -21,9 +21,10 @@ int WindowDpi(HWND window);
 // The rectangle of a WM_DPICHANGED that Windows sent `window`: false unless its DPI is the one
 // Windows now gives the window (any program can post the message, with numbers of its choosing; the
 // caller takes only a DPI it has not applied yet, so a post cannot pass both), when the message came
-// from another thread, when its address cannot be read, or when the rectangle is not `expected` in
-// size (within 2 pixels) and on a screen. Where Windows cannot tell a window's DPI, always false.
-bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, SIZE expected, RECT& rect);
+// from another thread, when its address cannot be read, or when the rectangle is not the window's
+// present size grown from `appliedDpi`, the one it is laid out for, to the new DPI (within 2 pixels),
+// and on a screen. Where Windows cannot tell a window's DPI, always false.
+bool ReadSuggestedWindowRect(HWND window, WPARAM wParam, LPARAM lParam, int appliedDpi, RECT& rect);
 
 // The DPI of `monitor` (GetDpiForMonitor, Windows 8.1 and later); 0 where Windows cannot tell.
 int MonitorDpi(HMONITOR monitor);
