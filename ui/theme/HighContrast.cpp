@@ -1,11 +1,13 @@
 #include "ui/theme/HighContrast.h"
 
+#include <atomic>
+
 #include "ui/theme/DrawContext.h"
 
 namespace {
 
-// -1: ask the system; 0 or 1: a test's answer.
-int s_override = -1;
+// -1: ask the system; 0 or 1: a test's answer, which a bench may give from another thread.
+std::atomic<int> s_override{-1};
 
 BOOL CALLBACK PassOn(HWND child, LPARAM change)
 {
