@@ -109,7 +109,7 @@ private:
     void OnLeftButtonUp(LPARAM lParam, bool doubleClick);
     void OnRightButtonDown(WPARAM keys, LPARAM lParam);
     void OnRightButtonUp(LPARAM lParam);
-    // The outline around the empty part: in High Contrast the window's frame colour.
+    // The outline around the rows' empty area: in High Contrast the window's frame colour.
     COLORREF FrameColour(const NRDrawContext& context) const;
 
     unsigned m_style = 0;
