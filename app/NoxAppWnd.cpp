@@ -10,6 +10,7 @@
 #include "platform/Lookups.h"
 #include "platform/Registry.h"
 #include "ui/dialogs/MessageBox.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Scale.h"
 #include "ui/theme/TextSize.h"
 
@@ -109,6 +110,12 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_NR_SET_OVERRIDE:
         m_overrideFlag = static_cast<int>(lParam);
         return true;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Open boxes are top-level windows of their own and get the broadcast themselves.
+        if (IsColourChangeMessage(message, wParam))
+            FollowColourChange(Handle(), message, wParam);
+        return false;
     case WM_COPYDATA:
         result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         return true;

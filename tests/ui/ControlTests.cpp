@@ -106,6 +106,35 @@ TEST(DoubleBuffer, CopiesPartialUpdatesFromTheBitmapAndRepaintsWholeOnes)
     EXPECT_EQ(control.colour, GetPixel(dc.Get(), 70, 30));
 }
 
+TEST(DoubleBuffer, AfterAColourChangeTheNextPaintIsWholeEvenForAPart)
+{
+    const struct
+    {
+        UINT message;
+        WPARAM wParam;
+        bool whole;
+    } cases[] = {
+        {WM_SYSCOLORCHANGE, 0, true},
+        {WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, true},
+        {WM_SETTINGCHANGE, SPI_SETWORKAREA, false},
+    };
+    for (const auto& c : cases) {
+        SwatchControl control;
+        ASSERT_TRUE(control.Create(nullptr, RECT{100, 100, 180, 140}, nullptr, WS_POPUP | WS_VISIBLE));
+        UpdateWindow(control.Handle());
+        control.colour = RGB(30, 90, 200);
+        SendMessageA(control.Handle(), c.message, c.wParam, 0);
+        // Only a corner asks to be painted, as when the rest was painted over already.
+        ValidateRect(control.Handle(), nullptr);
+        const RECT corner = {0, 0, 10, 10};
+        InvalidateRect(control.Handle(), &corner, FALSE);
+        UpdateWindow(control.Handle());
+        NRWindowDC dc(control.Handle());
+        EXPECT_EQ(c.whole, GetPixel(dc.Get(), 5, 5) == control.colour) << c.message << " " << c.wParam;
+        control.DestroyWindow();
+    }
+}
+
 TEST(DoubleBuffer, PaintingAndResizingLeaveNoGdiObjectBehind)
 {
     SwatchControl control;

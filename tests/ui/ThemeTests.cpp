@@ -95,6 +95,47 @@ TEST(FaceColours, InactiveThenPressedThenFocusedThenHoveredThenNormal)
     }
 }
 
+TEST(FaceColours, InHighContrastTakeTheSystemColoursAStandardDialogGivesEachSurface)
+{
+    constexpr NRSystemFace window = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_WINDOWTEXT};
+    constexpr NRSystemFace button = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_BTNTEXT};
+    constexpr NRSystemFace lit = {COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_HIGHLIGHTTEXT};
+    constexpr NRSystemFace caption = {COLOR_ACTIVECAPTION, COLOR_CAPTIONTEXT, COLOR_CAPTIONTEXT};
+    constexpr NRSystemFace inactiveCaption = {COLOR_INACTIVECAPTION, COLOR_INACTIVECAPTIONTEXT,
+                                              COLOR_INACTIVECAPTIONTEXT};
+    const struct
+    {
+        NRFaceState state;  // enabled active hovered focused pressed hoverLooksFocused
+        NRFacePlace place;
+        NRSystemFace expected;
+    } cases[] = {
+        {{true, true, false, false, false, false}, NRFacePlace::Window, window},
+        {{false, true, false, false, false, false},
+         NRFacePlace::Window,
+         {COLOR_WINDOW, COLOR_GRAYTEXT, COLOR_GRAYTEXT}},
+        {{true, true, false, false, false, false}, NRFacePlace::Control, button},
+        {{true, false, true, true, true, false}, NRFacePlace::Control, button},  // in an inactive window
+        {{true, true, true, false, false, false}, NRFacePlace::Control, lit},
+        {{true, true, false, true, false, false}, NRFacePlace::Control, lit},
+        {{true, true, false, false, true, false}, NRFacePlace::Control, button},  // pressed, but the pointer left
+        {{false, true, true, true, true, false}, NRFacePlace::Control, {COLOR_BTNFACE, COLOR_GRAYTEXT, COLOR_GRAYTEXT}},
+        {{true, true, false, false, false, false}, NRFacePlace::Caption, caption},
+        {{true, false, false, false, false, false}, NRFacePlace::Caption, inactiveCaption},
+        {{true, true, true, false, false, false}, NRFacePlace::Caption, lit},
+        {{true, true, false, false, false, false}, NRFacePlace::Row, {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_WINDOW}},
+        {{true, false, false, false, false, false}, NRFacePlace::SelectedRow, lit},
+        {{false, true, false, false, false, false},
+         NRFacePlace::SelectedRow,
+         {COLOR_WINDOW, COLOR_GRAYTEXT, COLOR_GRAYTEXT}},
+    };
+    for (const auto& c : cases) {
+        const NRSystemFace face = ChooseSystemFace(c.state, c.place);
+        EXPECT_TRUE(face == c.expected) << &c - cases << ": " << face.fill << " " << face.text << " " << face.frame;
+    }
+    EXPECT_TRUE(CaptionSystemFace(true) == caption);
+    EXPECT_TRUE(CaptionSystemFace(false) == inactiveCaption);
+}
+
 TEST(FontSet, MakesFiveTahomaFontsFromTheBaseHeightAndDeletesThemAll)
 {
     const int before = GdiObjectCount();

@@ -11,6 +11,7 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Scale.h"
@@ -46,6 +47,17 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
     if (state.alternate && state.enabled)
         face = !state.active ? kAlternateInactiveFace : face == kNormalFace ? kAlternateFace : face;
     return NRButtonColours{colourOf(face.top), colourOf(face.bottom), colourOf(face.frame), text};
+}
+
+NRButtonColours ChooseContrastButtonColours(const NRButtonState& state, bool onCaption)
+{
+    // The flash lights the face as the pointer would, in an inactive window too.
+    const bool flash = state.flashShowing && state.enabled;
+    const NRSystemFace face = ChooseSystemFace(
+        {state.enabled, state.active || flash, state.hovered || flash, state.focused, state.pressed, true},
+        onCaption ? NRFacePlace::Caption : NRFacePlace::Control);
+    const COLORREF fill = GetSysColor(face.fill);
+    return NRButtonColours{fill, fill, GetSysColor(face.frame), GetSysColor(face.text)};
 }
 
 NRButton::NRButton() : m_caption("NOT SET UP") {}
@@ -105,7 +117,7 @@ void NRButton::Remeasure()
     Invalidate(true);
 }
 
-HBITMAP NRButton::CreateGlyphBitmap(HDC compatibleWith) const
+HBITMAP NRButton::CreateGlyphBitmap(HDC compatibleWith, COLORREF ink, COLORREF paper) const
 {
     const NRScale scale = WindowScale(Handle());
     const int side = CaptionGlyphSide(scale);
@@ -115,8 +127,9 @@ HBITMAP NRButton::CreateGlyphBitmap(HDC compatibleWith) const
         return bitmap;
     NRSelection selection(memory.Get(), bitmap);
     const RECT all = {0, 0, side, side};
-    FillRect(memory.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    DrawCaptionGlyph(memory.Get(), m_glyph, 0, 0, scale);
+    const NRBrushHandle background(CreateSolidBrush(paper));
+    FillRect(memory.Get(), &all, background.Get());
+    DrawCaptionGlyph(memory.Get(), m_glyph, 0, 0, scale, ink, paper);
     return bitmap;
 }
 
@@ -225,23 +238,31 @@ void NRButton::Paint(NRDrawContext& context)
                                  m_alternateLook != 0,
                                  FlashShowing(),
                                  g_guiSettings.floatingFocus != 0};
-    const NRButtonColours colours = ChooseButtonColours(state, context.Colour(m_flashColourIndex), m_textColourIndex,
-                                                        context.LightPalette(), g_guiSettings.colorBlind != 0);
+    const bool contrast = HighContrastOn();
+    const NRButtonColours colours =
+        contrast ? ChooseContrastButtonColours(state, m_glyph != NRCaptionGlyph::None)
+                 : ChooseButtonColours(state, context.Colour(m_flashColourIndex), m_textColourIndex,
+                                       context.LightPalette(), g_guiSettings.colorBlind != 0);
     VerticalGradient(context, client.left, client.top, client.right, client.bottom, colours.top, colours.bottom);
     NRBrushHandle frame(CreateSolidBrush(colours.frame));
     FrameScaled(context, client, frame.Get());
 
     if (m_bitmapId) {
-        NRBitmapHandle bitmap(m_glyph != NRCaptionGlyph::None
-                                  ? CreateGlyphBitmap(dc)
-                                  : LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId)));
+        // In High Contrast the glyph is drawn in the face's own colours and copied as it is.
+        const bool glyphInFaceColours = contrast && m_glyph != NRCaptionGlyph::None;
+        NRBitmapHandle bitmap(m_glyph == NRCaptionGlyph::None
+                                  ? LoadBitmapA(g_module.Instance(), MAKEINTRESOURCEA(m_bitmapId))
+                              : glyphInFaceColours ? CreateGlyphBitmap(dc, colours.text, colours.top)
+                                                   : CreateGlyphBitmap(dc, RGB(255, 255, 255), RGB(0, 0, 0)));
         BITMAP info = {};
         if (!bitmap || !GetObjectA(bitmap.Get(), sizeof(info), &info))
             return;
         NRMemoryDC memory(dc);
         NRSelection selection(memory.Get(), bitmap.Get());
         const int x = context.ScaleX().Px(1), y = context.ScaleY().Px(1);
-        if (g_guiSettings.newGui) {
+        if (glyphInFaceColours) {
+            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCCOPY);
+        } else if (g_guiSettings.newGui) {
             BitBlt(memory.Get(), 0, 0, info.bmWidth, info.bmHeight, nullptr, 0, 0, DSTINVERT);
             BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory.Get(), 0, 0, SRCAND);
         } else {

@@ -37,6 +37,10 @@ struct NRButtonColours
 NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashColour, int textColourIndex,
                                     bool lightPalette, bool colorBlind);
 
+// The same in High Contrast: system colours only, one for the whole face. A glyph button stands in
+// the main window's caption and takes its colours; a flash lights the face.
+NRButtonColours ChooseContrastButtonColours(const NRButtonState& state, bool onCaption);
+
 // R x 299 / 1000 + G x 587 / 1000 + B x 114 / 1000, each term truncated.
 int Luminance(COLORREF colour);
 
@@ -116,8 +120,8 @@ public:
 private:
     void MeasureCaption();
     void MeasureBitmap();
-    // The glyph, white on black, in a bitmap of its size at the screen's scale.
-    HBITMAP CreateGlyphBitmap(HDC compatibleWith) const;
+    // The glyph, `ink` on `paper`, in a bitmap of its size at the screen's scale.
+    HBITMAP CreateGlyphBitmap(HDC compatibleWith, COLORREF ink, COLORREF paper) const;
     void PaintNow();
     void OnTimer(UINT_PTR id);
     void KillRepeatTimers();

@@ -1,5 +1,7 @@
 #include "ui/controls/CaptionGlyph.h"
 
+#include "ui/theme/GdiObjects.h"
+
 namespace {
 
 constexpr int kSide = 12;
@@ -9,19 +11,22 @@ constexpr int kSide = 12;
 class GlyphPainter
 {
 public:
-    GlyphPainter(HDC dc, int x, int y, const NRScale& scale) : m_dc(dc), m_x(x), m_y(y), m_scale(scale) {}
+    GlyphPainter(HDC dc, int x, int y, const NRScale& scale, COLORREF ink, COLORREF paper)
+        : m_dc(dc), m_x(x), m_y(y), m_scale(scale), m_ink(::CreateSolidBrush(ink)), m_paper(::CreateSolidBrush(paper))
+    {
+    }
 
     // A bar whose top-left corner is (left, top), `width` x `height`.
     void Fill(int left, int top, int width, int height) const
     {
-        FillPixels(m_scale.Px(left), m_scale.Px(top), m_scale.Px(width), m_scale.Px(height), WHITE_BRUSH);
+        FillPixels(m_scale.Px(left), m_scale.Px(top), m_scale.Px(width), m_scale.Px(height), m_ink);
     }
 
-    // Black from (left, top) to (right, bottom), edges as a frame's.
+    // Paper from (left, top) to (right, bottom), edges as a frame's.
     void Clear(int left, int top, int right, int bottom) const
     {
         const int l = m_scale.Px(left), t = m_scale.Px(top);
-        FillPixels(l, t, m_scale.Px(right) - l, m_scale.Px(bottom) - t, BLACK_BRUSH);
+        FillPixels(l, t, m_scale.Px(right) - l, m_scale.Px(bottom) - t, m_paper);
     }
 
     // A frame inside (left, top) .. (right, bottom), its top line `topThickness` thick; the right and
@@ -30,10 +35,10 @@ public:
     {
         const int l = m_scale.Px(left), t = m_scale.Px(top), r = m_scale.Px(right), b = m_scale.Px(bottom);
         const int line = m_scale.Px(1);
-        FillPixels(l, t, r - l, m_scale.Px(topThickness), WHITE_BRUSH);
-        FillPixels(l, b - line, r - l, line, WHITE_BRUSH);
-        FillPixels(l, t, line, b - t, WHITE_BRUSH);
-        FillPixels(r - line, t, line, b - t, WHITE_BRUSH);
+        FillPixels(l, t, r - l, m_scale.Px(topThickness), m_ink);
+        FillPixels(l, b - line, r - l, line, m_ink);
+        FillPixels(l, t, line, b - t, m_ink);
+        FillPixels(r - line, t, line, b - t, m_ink);
     }
 
     // Both diagonals of the glyph between `from` and `to`: squares one line thick, one per pixel step.
@@ -42,30 +47,32 @@ public:
         const int side = CaptionGlyphSide(m_scale), line = m_scale.Px(1);
         const int start = m_scale.Px(from), end = m_scale.Px(to);
         for (int step = 0; step <= end - start - line; ++step) {
-            FillPixels(start + step, start + step, line, line, WHITE_BRUSH);
-            FillPixels(side - (start + step) - line, start + step, line, line, WHITE_BRUSH);
+            FillPixels(start + step, start + step, line, line, m_ink);
+            FillPixels(side - (start + step) - line, start + step, line, line, m_ink);
         }
     }
 
 private:
-    void FillPixels(int left, int top, int width, int height, int colour) const
+    void FillPixels(int left, int top, int width, int height, const NRBrushHandle& brush) const
     {
         const RECT rect = {m_x + left, m_y + top, m_x + left + width, m_y + top + height};
-        FillRect(m_dc, &rect, static_cast<HBRUSH>(GetStockObject(colour)));
+        FillRect(m_dc, &rect, brush.Get());
     }
 
     HDC m_dc;
     int m_x, m_y;
     NRScale m_scale;
+    NRBrushHandle m_ink;
+    NRBrushHandle m_paper;
 };
 
 }  // namespace
 
 int CaptionGlyphSide(const NRScale& scale) { return scale.Px(kSide); }
 
-void DrawCaptionGlyph(HDC dc, NRCaptionGlyph glyph, int x, int y, const NRScale& scale)
+void DrawCaptionGlyph(HDC dc, NRCaptionGlyph glyph, int x, int y, const NRScale& scale, COLORREF ink, COLORREF paper)
 {
-    const GlyphPainter paint(dc, x, y, scale);
+    const GlyphPainter paint(dc, x, y, scale, ink, paper);
     switch (glyph) {
     case NRCaptionGlyph::Minimize:
         paint.Fill(2, 8, 8, 2);

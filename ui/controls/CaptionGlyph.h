@@ -18,5 +18,7 @@ enum class NRCaptionGlyph
 // The side of the square glyph: 12 pixels, scaled.
 int CaptionGlyphSide(const NRScale& scale);
 
-// Draws `glyph` in white into the square at (x, y) of `dc`, which the caller has filled black.
-void DrawCaptionGlyph(HDC dc, NRCaptionGlyph glyph, int x, int y, const NRScale& scale);
+// Draws `glyph` in `ink` into the square at (x, y) of `dc`, which the caller has filled with `paper`
+// (High Contrast gives a button's system colours; otherwise white on black).
+void DrawCaptionGlyph(HDC dc, NRCaptionGlyph glyph, int x, int y, const NRScale& scale,
+                      COLORREF ink = RGB(255, 255, 255), COLORREF paper = RGB(0, 0, 0));

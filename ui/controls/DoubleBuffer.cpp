@@ -1,6 +1,7 @@
 #include "ui/controls/DoubleBuffer.h"
 
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/HighContrast.h"
 
 NRBufferSize GrownBufferCapacity(NRBufferSize capacity, NRBufferSize client)
 {
@@ -24,6 +25,13 @@ bool NRDoubleBufferWindow::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPA
     case WM_ERASEBKGND:
         result = 1;  // the copy from the bitmap covers everything
         return true;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        if (IsColourChangeMessage(message, wParam)) {
+            m_coloursChanged = true;
+            InvalidateWhole();
+        }
+        return false;
     case WM_TIMER:
         if (wParam != kTrimTimerId)
             return false;
@@ -79,7 +87,7 @@ void NRDoubleBufferWindow::OnPaint()
     NRDrawContext screen(cycle.Dc(), m_hWnd);
     const RECT client = GetClientRect();
     const RECT& update = cycle.UpdateRect();
-    const bool whole = m_alwaysRepaintWhole || EqualRect(&update, &client);
+    const bool whole = m_alwaysRepaintWhole || m_coloursChanged || EqualRect(&update, &client);
 
     NRMemoryDC memory(cycle.Dc());
     if (!memory.Get() || !m_bitmap) {
@@ -91,6 +99,7 @@ void NRDoubleBufferWindow::OnPaint()
             NRDrawContext offScreen(memory.Get(), m_hWnd);
             Paint(offScreen, 0, 0, m_client.width, m_client.height);
             m_drawn = m_client;
+            m_coloursChanged = false;
         }
         const int width = update.right - update.left;
         const int height = update.bottom - update.top;

@@ -2,7 +2,8 @@
 // Flicker-free painting for owner-drawn child windows: the control paints into an off-screen bitmap
 // and the screen gets copies of it. While the user drags a window edge the bitmap grows with 10 %
 // slack and is trimmed to the exact size one second after the last resize; until the next whole
-// paint, old content is stretched to the new size.
+// paint, old content is stretched to the new size. A colour change (passed on by the top-level
+// window) makes the next paint a whole one: nothing of the old colours is copied again.
 #include <windows.h>
 
 #include "ui/framework/WindowImpl.h"
@@ -58,6 +59,7 @@ private:
     NRBufferSize m_capacity = {0, 0};
     NRBufferSize m_client = {0, 0};
     bool m_alwaysRepaintWhole = false;
+    bool m_coloursChanged = false;
     NRBitmapHandle m_bitmap;
 };
 

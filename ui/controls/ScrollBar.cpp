@@ -7,6 +7,7 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 
 namespace {
@@ -25,6 +26,31 @@ void Triangle(HDC dc, POINT a, POINT b, POINT c)
 {
     const POINT points[3] = {a, b, c};
     Polygon(dc, points, 3);
+}
+
+// The track, the arrows and outlines on it, and the thumb.
+struct BarColours
+{
+    COLORREF track, lines, thumbTop, thumbBottom, thumbLine;
+};
+
+BarColours PaletteBarColours(const NRDrawContext& context, const NRFaceState& state)
+{
+    const NRFaceColours face = ChooseFaceColours(state);
+    const COLORREF lines = context.Colour(face.frame);
+    return BarColours{context.Colour(kTrackBackground), lines, context.Colour(face.top), context.Colour(face.bottom),
+                      lines};
+}
+
+// The track and its arrows are a resting control; the thumb alone lights up.
+BarColours ContrastBarColours(const NRFaceState& state)
+{
+    NRFaceState resting = state;
+    resting.hovered = resting.focused = resting.pressed = false;
+    const NRSystemFace track = ChooseSystemFace(resting, NRFacePlace::Control);
+    const NRSystemFace thumb = ChooseSystemFace(state, NRFacePlace::Control);
+    return BarColours{GetSysColor(track.fill), GetSysColor(track.frame), GetSysColor(thumb.fill),
+                      GetSysColor(thumb.fill), GetSysColor(thumb.frame)};
 }
 
 }  // namespace
@@ -232,13 +258,15 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
     const NRScale& scale = context.ScaleY();
     const int u2 = scale.Px(2), u3 = scale.Px(3);
     const RECT area = {left, top, right, bottom};
-    SetBkColor(dc, context.Colour(kTrackBackground));
+    const NRWindowKind holder = FindWindowKind(Handle());
+    const NRFaceState state = {m_enabled != 0, IsWindowActive(holder.window, holder.kind),
+                               m_hovered != 0, m_focused != 0,
+                               m_action != 0,  false};
+    const BarColours colours = HighContrastOn() ? ContrastBarColours(state) : PaletteBarColours(context, state);
+    SetBkColor(dc, colours.track);
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 
-    const NRWindowKind holder = FindWindowKind(Handle());
-    const NRFaceColours colours = ChooseFaceColours({m_enabled != 0, IsWindowActive(holder.window, holder.kind),
-                                                     m_hovered != 0, m_focused != 0, m_action != 0, false});
-    const COLORREF outline = context.Colour(colours.frame);
+    const COLORREF outline = colours.lines;
     NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, ux, outline));
     NRBrushHandle brush(CreateSolidBrush(outline));
     NRSelection penSelection(dc, pen.Get());
@@ -268,12 +296,14 @@ void NRScrollBar::Paint(NRDrawContext& context, int left, int top, int right, in
 
     RECT thumb = vertical ? RECT{left + ux, along.thumbStart, right - ux, along.thumbEnd}
                           : RECT{along.thumbStart, top + uy, along.thumbEnd, bottom - uy};
+    NRGdiObject<HPEN> thumbPen(CreatePen(PS_SOLID, ux, colours.thumbLine));
+    NRSelection thumbPenSelection(dc, thumbPen.Get());
     if (thumb.right - thumb.left < 2 || thumb.bottom - thumb.top < 2) {
         MoveToEx(dc, thumb.left, thumb.top, nullptr);
         LineTo(dc, vertical ? thumb.right : thumb.left, vertical ? thumb.top : thumb.bottom);
         return;
     }
-    const COLORREF start = context.Colour(colours.top), end = context.Colour(colours.bottom);
+    const COLORREF start = colours.thumbTop, end = colours.thumbBottom;
     if (vertical)
         HorizontalGradient(context, thumb.left + ux, thumb.top + uy, thumb.right - ux, thumb.bottom - uy, start, end);
     else

@@ -6,6 +6,7 @@
 #include "ui/controls/PanelBackground.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Scale.h"
 
 namespace {
@@ -133,7 +134,7 @@ void NRScrollableRichText::EraseBackground(NRDrawContext& context, const RECT& a
         m_panel->PaintPanelBackground(context, parent.left, parent.top, parent.right, parent.bottom);
         return;
     }
-    SetBkColor(context.Dc(), context.Colour(kBackground));
+    SetBkColor(context.Dc(), ThemeColour(context, kBackground, COLOR_WINDOW));
     ExtTextOutA(context.Dc(), 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 }
 

@@ -12,6 +12,7 @@
 #include "ui/framework/Geometry.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Scale.h"
@@ -294,17 +295,19 @@ void NRPopupDialog::SizeAndCentre(int width, int height)
 void NRPopupDialog::PaintPanelBackground(NRDrawContext& context, int left, int top, int right, int bottom)
 {
     const bool active = IsActiveDialog();
-    const COLORREF light = context.Colour(active ? 16 : 10), dark = context.Colour(active ? 17 : 11);
+    // In High Contrast a flat window-coloured body with a frame in window text.
+    const COLORREF light = ThemeColour(context, active ? 16 : 10, COLOR_WINDOW);
+    const COLORREF dark = ThemeColour(context, active ? 17 : 11, COLOR_WINDOW);
     const int third = top + (bottom - top) / 3;
     VerticalGradient(context, left, top, right, third, dark, light);
     VerticalGradient(context, left, third, right, bottom, light, dark);
-    NRBrushHandle frame(CreateSolidBrush(context.Colour(active ? 18 : 12)));
+    NRBrushHandle frame(CreateSolidBrush(ThemeColour(context, active ? 18 : 12, COLOR_WINDOWTEXT)));
     const RECT all = {left, top, right, bottom};
     FrameScaled(context, all, frame.Get());
     if (!m_resizable)
         return;
     const NRScale& scale = context.ScaleX();
-    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, scale.Px(1), context.Colour(2)));
+    NRGdiObject<HPEN> pen(CreatePen(PS_SOLID, scale.Px(1), ThemeColour(context, 2, COLOR_WINDOWTEXT)));
     NRSelection selection(context.Dc(), pen.Get());
     for (const int start : {10, 7, 4}) {
         MoveToEx(context.Dc(), right - scale.Px(start), bottom - scale.Px(3), nullptr);
@@ -428,6 +431,12 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
             m_shadow.Update(Handle());
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return true;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // The shadow follows the change by itself (it sees the box's messages first).
+        if (IsColourChangeMessage(message, wParam))
+            FollowColourChange(Handle(), message, wParam);
+        return false;
     case WM_NR_SET_OVERRIDE:
         m_overrideFlag = static_cast<int>(lParam);
         return true;

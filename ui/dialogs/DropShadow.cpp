@@ -5,6 +5,7 @@
 
 #include "platform/SystemLibrary.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Scale.h"
 
 NRDropShadow::UpdateLayeredWindowFn NRDropShadow::s_updateLayeredWindow = nullptr;
@@ -100,6 +101,7 @@ void NRDropShadow::Create(HWND owner)
     m_owner = owner;
     s_shadows[owner] = this;
     m_status = kEnabled;
+    ReadHighContrast();
     Show(owner);
     m_previousProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(owner, GWLP_WNDPROC));
     SetWindowLongPtrA(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NRDropShadow::SubclassProc));
@@ -123,9 +125,17 @@ bool NRDropShadow::SetSize(int size)
     return true;
 }
 
+void NRDropShadow::ReadHighContrast()
+{
+    if (HighContrastOn())
+        m_status |= kHighContrast;
+    else
+        m_status &= ~kHighContrast;
+}
+
 void NRDropShadow::Show(HWND owner)
 {
-    m_status &= kEnabled | kCompositionDisabled;
+    m_status &= kEnabled | kCompositionDisabled | kHighContrast;
     const LONG style = GetWindowLongA(owner, GWL_STYLE);
     if (Working() && (style & WS_VISIBLE)) {
         m_status |= kOwnerVisible;
@@ -281,6 +291,13 @@ LRESULT NRDropShadow::OnOwnerMessage(HWND owner, UINT message, WPARAM wParam, LP
         Show(owner);
         break;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        if (IsColourChangeMessage(message, wParam)) {
+            ReadHighContrast();
+            Show(owner);
+        }
+        break;
     case WM_DESTROY:
         if (IsWindow(m_shadow))
             DestroyWindow(m_shadow);

@@ -3,7 +3,8 @@
 // pop-up owned by the owner, displaced by a small offset, showing a blurred copy of the owner's
 // outline in one colour and transparent wherever it lies over the owner. It follows the owner by
 // subclassing the owner's window procedure. Where the system cannot draw layered windows
-// (UpdateLayeredWindow is looked up at run time) a shadow quietly does nothing.
+// (UpdateLayeredWindow is looked up at run time) a shadow quietly does nothing; in High Contrast,
+// which has no decoration, it hides, and shows again when High Contrast goes off.
 #include <windows.h>
 
 #include <map>
@@ -59,12 +60,15 @@ private:
         kShadowVisible = 2,
         kOwnerVisible = 4,
         kCompositionDisabled = 8,
+        kHighContrast = 16,
     };
     static inline const HWND kNotCreated = reinterpret_cast<HWND>(-1);
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnOwnerMessage(HWND owner, UINT message, WPARAM wParam, LPARAM lParam);
-    bool Working() const { return (m_status & kEnabled) && !(m_status & kCompositionDisabled); }
+    bool Working() const { return (m_status & kEnabled) && !(m_status & (kCompositionDisabled | kHighContrast)); }
+    // Reads High Contrast into the status.
+    void ReadHighContrast();
     void PlaceShadow(HWND owner);
 
     static UpdateLayeredWindowFn s_updateLayeredWindow;

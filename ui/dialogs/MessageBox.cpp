@@ -6,8 +6,11 @@
 #include "platform/Error.h"
 #include "ui/framework/AppState.h"
 #include "ui/controls/Control.h"
+#include "ui/text/DcTextSurface.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Scale.h"
 
@@ -299,10 +302,13 @@ void NRMessageBox::PaintBackgroundWithTitle(HDC dc)
     PaintPanelBackground(context, left, top, right, client.bottom);
     const bool active = IsActiveDialog();
     const int bandBottom = top + (m_titleRect.bottom - m_titleRect.top) + context.ScaleY().Px(6);
-    HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom, context.Colour(active ? 16 : 20),
-                       context.Colour(active ? 13 : 21));
+    // In High Contrast the band is the box's caption, flat in the caption's colour.
+    const int caption = CaptionSystemFace(active).fill;
+    HorizontalGradient(context, left + 1, top + 1, right - 1, bandBottom,
+                       ThemeColour(context, active ? 16 : 20, caption),
+                       ThemeColour(context, active ? 13 : 21, caption));
     // The rule under the band, one scaled pixel thick.
-    NRBrushHandle rule(CreateSolidBrush(context.Colour(active ? 18 : 12)));
+    NRBrushHandle rule(CreateSolidBrush(ThemeColour(context, active ? 18 : 12, COLOR_WINDOWTEXT)));
     const RECT line = {left, bandBottom, right, bandBottom + context.ScaleY().Px(1)};
     FillRect(context.Dc(), &line, rule.Get());
 }
@@ -324,8 +330,9 @@ bool NRMessageBox::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, 
     if (message == WM_PAINT && !m_title.empty()) {
         NRPaintCycle cycle(Handle());
         NRDrawContext context(cycle.Dc(), Handle());
+        NRDcTextSurface surface(context, CaptionSystemFace(IsActiveDialog()).text);
         try {
-            m_titleText.Layout(context, m_titleRect.left, m_titleRect.top, m_titleRect.right, m_titleRect.bottom);
+            m_titleText.Layout(surface, m_titleRect.left, m_titleRect.top, m_titleRect.right, m_titleRect.bottom);
         } catch (const std::exception&) {
             // Drawing reads what measuring accepted; nothing is left to report here.
         }

@@ -6,6 +6,7 @@
 #include "ui/controls/Control.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Scale.h"
 
@@ -127,20 +128,23 @@ void NRPleaseWaitDialog::Paint(HDC dc)
     NRDrawContext context(dc, Handle());
     NRSelection font(dc, context.Fonts().Normal().handle);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, context.Colour(kMessageColour));
+    SetTextColor(dc, ThemeColour(context, kMessageColour, COLOR_WINDOWTEXT));
     const int margin = context.ScaleX().Px(10);
     TextOutA(dc, margin, context.ScaleY().Px(10), m_message.c_str(), static_cast<int>(m_message.size()));
     if (m_showSecondLine) {
-        SetTextColor(dc, context.Colour(kSecondLineColour));
+        SetTextColor(dc, ThemeColour(context, kSecondLineColour, COLOR_WINDOWTEXT));
         TextOutA(dc, margin, ButtonRoom(Handle()), m_secondLine.c_str(), static_cast<int>(m_secondLine.size()));
     }
     SetBkMode(dc, previousMode);
 
     const RECT bar = BarRect();
     const int marker = bar.left + (bar.right - bar.left) * m_barPosition / 100;
-    HorizontalGradient(context, bar.left, bar.top, marker, bar.bottom, context.Colour(5), context.Colour(2));
-    HorizontalGradient(context, marker, bar.top, bar.right, bar.bottom, context.Colour(2), context.Colour(5));
-    NRBrushHandle frame(CreateSolidBrush(context.Colour(2)));
+    // A light that runs to and fro; in High Contrast, highlight up to the marker and window beyond it.
+    const COLORREF dim = ThemeColour(context, 5, COLOR_HIGHLIGHT), lit = ThemeColour(context, 2, COLOR_HIGHLIGHT);
+    const COLORREF beyond = ThemeColour(context, 2, COLOR_WINDOW), end = ThemeColour(context, 5, COLOR_WINDOW);
+    HorizontalGradient(context, bar.left, bar.top, marker, bar.bottom, dim, lit);
+    HorizontalGradient(context, marker, bar.top, bar.right, bar.bottom, beyond, end);
+    NRBrushHandle frame(CreateSolidBrush(ThemeColour(context, 2, COLOR_WINDOWTEXT)));
     FrameScaled(context, bar, frame.Get());
 }
 

@@ -10,6 +10,7 @@
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/FaceColours.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 
 namespace {
 
@@ -164,16 +165,19 @@ void NRListBoxBase::ScrollTo(double position)
 
 void NRListBoxBase::SizeChanged(UINT /*type*/, int /*width*/, int /*height*/) { LayOut(); }
 
-int NRListBoxBase::FrameColourIndex() const
+COLORREF NRListBoxBase::FrameColour(const NRDrawContext& context) const
 {
+    if (HighContrastOn())
+        return GetSysColor(
+            ChooseSystemFace({m_enabled != 0, true, false, false, false, false}, NRFacePlace::Window).frame);
     if (m_contents && m_contents->Count() > 0)
-        return 3;
+        return context.Colour(3);
     // As a current row's frame, but the pointer does not light it.
     const NRWindowKind holder = FindWindowKind(Handle());
     const bool inDialog = holder.kind == 2 || holder.kind == 3;
-    return ChooseFaceColours({m_enabled != 0, IsWindowActive(holder.window, holder.kind), false,
-                              inDialog && m_focused, false, false})
-        .frame;
+    return context.Colour(ChooseFaceColours({m_enabled != 0, IsWindowActive(holder.window, holder.kind), false,
+                                             inDialog && m_focused, false, false})
+                              .frame);
 }
 
 void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, int bottom)
@@ -181,12 +185,12 @@ void NRListBoxBase::Paint(NRDrawContext& context, int left, int top, int right, 
     HDC dc = context.Dc();
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, left, top, right, bottom);
-    NRGdiObject<HPEN> framePen(CreatePen(PS_SOLID, context.ScaleX().Px(1), context.Colour(FrameColourIndex())));
+    NRGdiObject<HPEN> framePen(CreatePen(PS_SOLID, context.ScaleX().Px(1), FrameColour(context)));
     const auto fillEmpty = [&](int emptyTop) {
         if (emptyTop >= bottom)
             return;
         const RECT empty = {left, emptyTop, right, bottom};
-        SetBkColor(dc, context.Colour(kBackground));
+        SetBkColor(dc, ThemeColour(context, kBackground, COLOR_WINDOW));
         ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &empty, nullptr, 0, nullptr);
         if (m_style & kNoOutline)
             return;

@@ -109,7 +109,8 @@ private:
     void OnLeftButtonUp(LPARAM lParam, bool doubleClick);
     void OnRightButtonDown(WPARAM keys, LPARAM lParam);
     void OnRightButtonUp(LPARAM lParam);
-    int FrameColourIndex() const;
+    // The outline around the rows' empty area: in High Contrast the window's frame colour.
+    COLORREF FrameColour(const NRDrawContext& context) const;
 
     unsigned m_style = 0;
     NRListBoxContents* m_contents = nullptr;

@@ -10,6 +10,7 @@
 #include "ui/lists/RichTextListItem.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/GdiObjects.h"
+#include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
 #include "ui/theme/Scale.h"
 
@@ -65,11 +66,12 @@ void NRListContainerBase::EraseBackground(HDC dc)
 {
     NRDrawContext context(dc, Handle());
     const RECT client = GetClientRect();
-    SetBkColor(dc, context.Colour(kBackground));
+    SetBkColor(dc, ThemeColour(context, kBackground, COLOR_WINDOW));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
     const NRAppState* state = NRAppState::Current();
     const bool active = !state || (state->ApplicationActive() && state->OpenDialogs().empty());
-    NRBrushHandle frame(CreateSolidBrush(context.Colour(active ? kActiveFrame : kInactiveFrame)));
+    NRBrushHandle frame(
+        CreateSolidBrush(ThemeColour(context, active ? kActiveFrame : kInactiveFrame, COLOR_WINDOWTEXT)));
     FrameScaled(context, client, frame.Get());
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Registry.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/HighContrast.h"
 
 namespace {
 
@@ -11,7 +12,8 @@ int Length(std::size_t length) { return length > INT_MAX ? INT_MAX : static_cast
 
 }  // namespace
 
-NRDcTextSurface::NRDcTextSurface(const NRDrawContext& context) : m_context(context), m_dc(context.Dc())
+NRDcTextSurface::NRDcTextSurface(const NRDrawContext& context, int contrastText)
+    : m_context(context), m_dc(context.Dc()), m_contrast(HighContrastOn()), m_contrastText(GetSysColor(contrastText))
 {
     if (HFONT font = context.Fonts().Normal().handle)
         m_previousFont = SelectObject(m_dc, font);
@@ -37,7 +39,7 @@ int NRDcTextSurface::TextWidth(const char* text, std::size_t length)
     return extent.cx;
 }
 
-NRColour NRDcTextSurface::DefaultTextColour() const { return m_context.Colour(0); }
+NRColour NRDcTextSurface::DefaultTextColour() const { return m_contrast ? m_contrastText : m_context.Colour(0); }
 
 NRColour NRDcTextSurface::LetterColour(int index) const { return NRRichText::LetterColour(index); }
 
@@ -51,7 +53,7 @@ void NRDcTextSurface::BeginDrawing()
     m_previousAlign = SetTextAlign(m_dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
 }
 
-void NRDcTextSurface::SetTextColour(NRColour colour) { SetTextColor(m_dc, colour); }
+void NRDcTextSurface::SetTextColour(NRColour colour) { SetTextColor(m_dc, m_contrast ? m_contrastText : colour); }
 
 void NRDcTextSurface::DrawText(int x, int y, const char* text, std::size_t length)
 {

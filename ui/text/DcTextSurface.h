@@ -1,7 +1,8 @@
 #pragma once
 // The rich-text engine's surface on Windows: a drawing context's normal font. While the surface
 // lives, that font is selected; drawing sets a transparent background and top-left alignment. All
-// of it is put back when the surface goes.
+// of it is put back when the surface goes. In High Contrast all text is one system colour, that of
+// the text of what it is drawn on: colour codes change nothing.
 #include <windows.h>
 
 #include "ui/text/RichText.h"
@@ -11,7 +12,8 @@ class NRDrawContext;
 class NRDcTextSurface : public NRTextSurface
 {
 public:
-    explicit NRDcTextSurface(const NRDrawContext& context);
+    // `contrastText`: the system colour (COLOR_...) text takes in High Contrast.
+    explicit NRDcTextSurface(const NRDrawContext& context, int contrastText = COLOR_WINDOWTEXT);
     ~NRDcTextSurface();
     NRDcTextSurface(const NRDcTextSurface&) = delete;
     NRDcTextSurface& operator=(const NRDcTextSurface&) = delete;
@@ -27,6 +29,8 @@ public:
 private:
     const NRDrawContext& m_context;
     HDC m_dc;
+    bool m_contrast;
+    COLORREF m_contrastText;
     HGDIOBJ m_previousFont = nullptr;
     bool m_drawing = false;
     int m_previousBkMode = 0;

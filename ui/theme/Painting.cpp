@@ -50,7 +50,8 @@ void Gradient(HDC dc, int left, int top, int right, int bottom, COLORREF first, 
     TRIVERTEX vertices[2] = {Vertex(left, top, first), Vertex(right, bottom, second)};
     GRADIENT_RECT rect = {0, 1};
     const auto gradientFill = ImagingFunctions::Get().gradientFill;
-    if (gradientFill && gradientFill(dc, vertices, 2, &rect, 1, mode))
+    // One colour at both ends (High Contrast's system colours) is a plain fill, with no dithering.
+    if (first != second && gradientFill && gradientFill(dc, vertices, 2, &rect, 1, mode))
         return;
     // Without msimg32 the area still gets its colour, the first of the two.
     const RECT area = {left, top, right, bottom};

@@ -10,7 +10,7 @@ bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source
                      int sourceWidth, int sourceHeight, COLORREF transparent);
 
 // One GradientFill rectangle from the top colour to the bottom colour (a plain fill with the top
-// colour where msimg32 is missing).
+// colour where msimg32 is missing, or where both colours are one).
 void VerticalGradient(const NRDrawContext& context, int left, int top, int right, int bottom, COLORREF topColour,
                       COLORREF bottomColour);
 // The same from the left colour to the right colour.
