@@ -330,9 +330,6 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_NR_DPICHANGED:
         OnDpiChanged(wParam, lParam);
         return true;
-    case WM_SETTINGCHANGE:
-        FollowTextSizeChange(Handle());
-        return false;
     case WM_DESTROY:
         NotifyAccessibilityEvent(EVENT_SYSTEM_DIALOGEND, Handle(), OBJID_WINDOW, CHILDID_SELF);
         PostQuitMessage(m_result);
@@ -436,6 +433,8 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         // The shadow follows the change by itself (it sees the box's messages first).
         if (IsColourChangeMessage(message, wParam))
             FollowColourChange(Handle(), message, wParam);
+        if (message == WM_SETTINGCHANGE)
+            FollowTextSizeChange(Handle());
         return false;
     case WM_NR_SET_OVERRIDE:
         m_overrideFlag = static_cast<int>(lParam);
