@@ -88,6 +88,15 @@ TEST(ScreenReader, ReadsTheTestPassAndItsCopyButtonEndsIt)
     }
     EXPECT_EQ(1, lineEvents);
 
+    // The pane announces that it has the keyboard when the window is activated. A test beside this
+    // one may have held the foreground as the installer started: activated here, as a user would.
+    PumpUntil(
+        [&] {
+            if (events.Count(EVENT_OBJECT_FOCUS, "TNRListBox", 1) == 0)
+                SetForegroundWindow(window);
+            return events.Count(EVENT_OBJECT_FOCUS, "TNRListBox", 1) > 0;
+        },
+        5000);
     EXPECT_EQ(S_OK, buttons[0].DoDefaultAction());
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
                           InstallerRun::kTimeoutMs));

@@ -106,6 +106,23 @@ TEST(DoubleBuffer, CopiesPartialUpdatesFromTheBitmapAndRepaintsWholeOnes)
     EXPECT_EQ(control.colour, GetPixel(dc.Get(), 70, 30));
 }
 
+TEST(DoubleBuffer, AWholeInvalidationRepaintsWholeBesideAChildThatClipsThePaint)
+{
+    SwatchControl control;
+    ASSERT_TRUE(control.Create(nullptr, RECT{100, 100, 180, 140}, nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
+    // A strip down the left, as a list's scroll bar: the update region leaves it out.
+    const HWND strip = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 15, 40, control.Handle(), nullptr,
+                                       nullptr, nullptr);
+    ASSERT_TRUE(strip);
+    UpdateWindow(control.Handle());
+    control.colour = RGB(30, 90, 200);
+    control.InvalidateWhole();
+    UpdateWindow(control.Handle());
+    NRWindowDC dc(control.Handle());
+    EXPECT_EQ(control.colour, GetPixel(dc.Get(), 70, 30)) << "painted anew, not copied from the old bitmap";
+    control.DestroyWindow();
+}
+
 TEST(DoubleBuffer, AfterAColourChangeTheNextPaintIsWholeEvenForAPart)
 {
     const struct

@@ -27,10 +27,8 @@ bool NRDoubleBufferWindow::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPA
         return true;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        if (IsColourChangeMessage(message, wParam)) {
-            m_coloursChanged = true;
+        if (IsColourChangeMessage(message, wParam))
             InvalidateWhole();
-        }
         return false;
     case WM_TIMER:
         if (wParam != kTrimTimerId)
@@ -81,13 +79,19 @@ void NRDoubleBufferWindow::RecreateBitmap()
     m_drawn = m_client;
 }
 
+void NRDoubleBufferWindow::InvalidateWhole()
+{
+    m_wholePending = true;
+    Invalidate(true);
+}
+
 void NRDoubleBufferWindow::OnPaint()
 {
     NRPaintCycle cycle(m_hWnd);
     NRDrawContext screen(cycle.Dc(), m_hWnd);
     const RECT client = GetClientRect();
     const RECT& update = cycle.UpdateRect();
-    const bool whole = m_alwaysRepaintWhole || m_coloursChanged || EqualRect(&update, &client);
+    const bool whole = m_alwaysRepaintWhole || m_wholePending || EqualRect(&update, &client);
 
     NRMemoryDC memory(cycle.Dc());
     if (!memory.Get() || !m_bitmap) {
@@ -99,7 +103,7 @@ void NRDoubleBufferWindow::OnPaint()
             NRDrawContext offScreen(memory.Get(), m_hWnd);
             Paint(offScreen, 0, 0, m_client.width, m_client.height);
             m_drawn = m_client;
-            m_coloursChanged = false;
+            m_wholePending = false;
         }
         const int width = update.right - update.left;
         const int height = update.bottom - update.top;

@@ -31,8 +31,9 @@ public:
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // The whole client area, with erase.
-    virtual void InvalidateWhole() { Invalidate(true); }
+    // The whole client area, with erase; the next paint draws the whole bitmap anew, even where
+    // child windows (a scroll bar) leave only part of the client area to paint.
+    virtual void InvalidateWhole();
     virtual void SizeChanged(UINT type, int width, int height) = 0;
     // Draws the given part of the client area. Reads the control's state; changes nothing.
     virtual void Paint(NRDrawContext& context, int left, int top, int right, int bottom) = 0;
@@ -59,7 +60,7 @@ private:
     NRBufferSize m_capacity = {0, 0};
     NRBufferSize m_client = {0, 0};
     bool m_alwaysRepaintWhole = false;
-    bool m_coloursChanged = false;
+    bool m_wholePending = false;  // the next paint is a whole one: a whole invalidation or new colours
     NRBitmapHandle m_bitmap;
 };
 
