@@ -163,7 +163,9 @@ TEST(ScreenReader, FollowsAWholeInstallationAndAnswersItsBoxes)
         previous = box;
     }
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(run.Process().Handle(), 0) == WAIT_OBJECT_0; },
-                          InstallerRun::kTimeoutMs));
+                          InstallerRun::kTimeoutMs))
+        << "still shown:\n"
+        << DescribeProcessWindows(pid);
     EXPECT_EQ(0u, run.WaitForExit());
     std::cout << "Screen reader's view of a whole installation:\n" << view;
 

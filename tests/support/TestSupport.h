@@ -104,6 +104,9 @@ bool PumpUntil(Condition done, DWORD timeoutMs)
 
 // Waits up to timeoutMs for a visible top-level window of process `pid` with class `className`.
 HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs);
+// The visible top-level windows of process `pid`, a line each ("class \"text\""): what a program that
+// does not end still shows.
+std::string DescribeProcessWindows(DWORD pid);
 // A toolkit dialog of process `pid` (a visible top-level window that answers the window-kind query,
 // WM_USER, with 1), other than `except`; null when none shows in time.
 HWND WaitForToolkitDialog(DWORD pid, DWORD timeoutMs, HWND except = nullptr);
