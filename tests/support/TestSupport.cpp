@@ -260,27 +260,34 @@ HWND WaitForProcessWindow(DWORD pid, const char* className, DWORD timeoutMs)
     return nullptr;
 }
 
+namespace {
+
+struct WindowListing
+{
+    DWORD pid;
+    std::string text;
+};
+
+BOOL CALLBACK ListProcessWindow(HWND hwnd, LPARAM param)
+{
+    auto* listing = reinterpret_cast<WindowListing*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != listing->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    char className[64] = {}, text[128] = {};
+    GetClassNameA(hwnd, className, sizeof(className));
+    GetWindowTextA(hwnd, text, sizeof(text));
+    listing->text += std::string(className) + " \"" + text + "\"\n";
+    return TRUE;
+}
+
+}  // namespace
+
 std::string DescribeProcessWindows(DWORD pid)
 {
-    struct Listing
-    {
-        DWORD pid;
-        std::string text;
-    } listing = {pid, ""};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* listing = reinterpret_cast<Listing*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != listing->pid || !IsWindowVisible(hwnd))
-                return TRUE;
-            char className[64] = {}, text[128] = {};
-            GetClassNameA(hwnd, className, sizeof(className));
-            GetWindowTextA(hwnd, text, sizeof(text));
-            listing->text += std::string(className) + " \"" + text + "\"\n";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&listing));
+    WindowListing listing = {pid, ""};
+    EnumWindows(ListProcessWindow, reinterpret_cast<LPARAM>(&listing));
     return listing.text;
 }
 
