@@ -113,7 +113,7 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
         // Open boxes are top-level windows of their own and get the broadcast themselves.
-        if (IsColourChangeMessage(message, wParam))
+        if (TakeColourChange(message, wParam))
             FollowColourChange(Handle(), message, wParam);
         return false;
     case WM_COPYDATA:

@@ -27,7 +27,7 @@ bool NRDoubleBufferWindow::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPA
         return true;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        if (IsColourChangeMessage(message, wParam))
+        if (TakeColourChange(message, wParam))
             InvalidateWhole();
         return false;
     case WM_TIMER:

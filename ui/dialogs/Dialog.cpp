@@ -431,7 +431,7 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
         // The shadow follows the change by itself (it sees the box's messages first).
-        if (IsColourChangeMessage(message, wParam))
+        if (TakeColourChange(message, wParam))
             FollowColourChange(Handle(), message, wParam);
         if (message == WM_SETTINGCHANGE)
             FollowTextSizeChange(Handle());

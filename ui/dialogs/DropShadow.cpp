@@ -293,7 +293,7 @@ LRESULT NRDropShadow::OnOwnerMessage(HWND owner, UINT message, WPARAM wParam, LP
     }
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
-        if (IsColourChangeMessage(message, wParam)) {
+        if (TakeColourChange(message, wParam)) {
             ReadHighContrast();
             Show(owner);
         }

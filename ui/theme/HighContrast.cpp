@@ -8,6 +8,18 @@ namespace {
 
 // -1: ask the system; 0 or 1: a test's answer, which a bench may give from another thread.
 std::atomic<int> s_override{-1};
+// -1 until read; then what the system said.
+int s_systemSetting = -1;
+
+int ReadSystemSetting()
+{
+    HIGHCONTRASTA contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+                   (contrast.dwFlags & HCF_HIGHCONTRASTON)
+               ? 1
+               : 0;
+}
 
 BOOL CALLBACK PassOn(HWND child, LPARAM change)
 {
@@ -22,10 +34,9 @@ bool HighContrastOn()
 {
     if (s_override >= 0)
         return s_override != 0;
-    HIGHCONTRASTA contrast = {};
-    contrast.cbSize = sizeof(contrast);
-    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    if (s_systemSetting < 0)
+        s_systemSetting = ReadSystemSetting();
+    return s_systemSetting != 0;
 }
 
 COLORREF ThemeColour(const NRDrawContext& context, int paletteIndex, int systemIndex)
@@ -33,9 +44,12 @@ COLORREF ThemeColour(const NRDrawContext& context, int paletteIndex, int systemI
     return HighContrastOn() ? ::GetSysColor(systemIndex) : context.Colour(paletteIndex);
 }
 
-bool IsColourChangeMessage(UINT message, WPARAM wParam)
+bool TakeColourChange(UINT message, WPARAM wParam)
 {
-    return message == WM_SYSCOLORCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST);
+    if (message != WM_SYSCOLORCHANGE && !(message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST))
+        return false;
+    s_systemSetting = ReadSystemSetting();
+    return true;
 }
 
 void FollowColourChange(HWND window, UINT message, WPARAM wParam)

@@ -14,17 +14,18 @@
 
 class NRDrawContext;
 
-// SPI_GETHIGHCONTRAST's HCF_HIGHCONTRASTON, or what an override says. Read afresh on each call, so
-// a paint after a change draws in the new state.
+// SPI_GETHIGHCONTRAST's HCF_HIGHCONTRASTON, or what an override says. Read from the system once, and
+// again when a window takes a colour change (TakeColourChange): not on every colour of every paint.
 bool HighContrastOn();
 
 // The system colour `systemIndex` (COLOR_...) while High Contrast is on, else the context's palette
 // entry `paletteIndex`.
 COLORREF ThemeColour(const NRDrawContext& context, int paletteIndex, int systemIndex);
 
-// WM_SYSCOLORCHANGE, or WM_SETTINGCHANGE for SPI_SETHIGHCONTRAST. Any process can send either; they
-// carry nothing to follow, only the news that the system's state is to be read again.
-bool IsColourChangeMessage(UINT message, WPARAM wParam);
+// True for WM_SYSCOLORCHANGE, or WM_SETTINGCHANGE for SPI_SETHIGHCONTRAST, after reading the setting
+// again. Any process can send either; they carry nothing to follow, only the news that the system's
+// state is to be read again.
+bool TakeColourChange(UINT message, WPARAM wParam);
 
 // Passes the change to every window inside the top-level `window` (double-buffered controls drop
 // their pictures) and redraws it whole: frame, background and every child.
