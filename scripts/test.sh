@@ -52,6 +52,13 @@ run_ctest() {
 }
 
 run_ctest "64-bit tests (build/x86_64)" ctest --test-dir build/x86_64 -j "$(nproc)"
+# What the 32-bit run must leave as it was: the host's emulator registrations, its mounts (none of
+# the root's may stay) and its package architectures.
+host_state() {
+  ls /proc/sys/fs/binfmt_misc 2>/dev/null
+  grep -F "/wow64-root-" /proc/self/mountinfo || true
+  dpkg --print-foreign-architectures
+}
 left_out=""
 case $runs_32bit in
   yes)
@@ -63,9 +70,15 @@ case $runs_32bit in
         exclude=$(echo "$left_out" | cut -f 1 | paste -s -d '|')
         ;;
     esac
+    host_before=$(host_state)
     run_ctest "32-bit tests (build/i686, the shipped installer, $how_32bit)" \
       scripts/wow64-root.sh run scripts/in-wine-session.sh build/i686/wineprefix \
       ctest --test-dir build/i686 -j "$(nproc)" ${exclude:+-E "^($exclude)\$"}
+    if [ "$(host_state)" != "$host_before" ]; then
+      status=1
+      summary="${summary}the host after the 32-bit run: CHANGED (binfmt_misc, mounts of the root or package architectures)
+"
+    fi
     ;;
   *) run_ctest "32-bit file checks (build/i686, the shipped installer)" ctest --test-dir build/i686/tests/files ;;
 esac
