@@ -350,7 +350,7 @@ TEST(NoxAppWnd, MaximisedItCoversTheWorkAreaAndFiveMorePixelsOnEverySide)
     window.DestroyWindow();
 }
 
-TEST(NoxAppWnd, WithADialogOpenAClickActivatesTheDialogInstead)
+TEST(NoxAppWnd, WithADialogOpenAClickOrAnActivationActivatesTheDialogInsteadAndTheWindowTakesNoFocus)
 {
     TestAppWnd window;
     bool deleted = false;
@@ -363,21 +363,8 @@ TEST(NoxAppWnd, WithADialogOpenAClickActivatesTheDialogInstead)
     window.AddOpenDialog(dialog.Handle());
     EXPECT_EQ(MA_NOACTIVATE, window.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window.Handle()), click));
     EXPECT_EQ(dialog.Handle(), GetForegroundWindow());
-    window.RemoveOpenDialog(dialog.Handle());
-    dialog.DestroyWindow();
-    window.DestroyWindow();
-}
-
-TEST(NoxAppWnd, ActivatedWithADialogOpenItActivatesTheDialogAtOnceAndTakesNoFocus)
-{
-    TestAppWnd window;
-    bool deleted = false;
-    Doomed dialog(deleted);
-    ASSERT_TRUE(window.Create(nullptr, RECT{0, 0, 200, 100}, nullptr, WS_POPUP | WS_VISIBLE));
-    ASSERT_TRUE(dialog.Create(nullptr, RECT{50, 50, 100, 80}, nullptr, WS_POPUP | WS_VISIBLE));
-    window.AddOpenDialog(dialog.Handle());
-    // As Windows activates it (Alt+Tab, the taskbar): no focus, then WM_ACTIVATE. Read at once: the
-    // box is forward before anything else runs, and the window never had the keyboard.
+    // Activated as Windows activates it (Alt+Tab, the taskbar): no focus, then WM_ACTIVATE. Read at
+    // once: the box is forward before anything else runs, and the window never had the keyboard.
     ActivateAsWindowsDoes(window.Handle());
     EXPECT_EQ(dialog.Handle(), GetActiveWindow());
     EXPECT_NE(window.Handle(), GetFocus());
