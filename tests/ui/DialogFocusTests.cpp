@@ -54,8 +54,29 @@ std::string FocusedCaption(HWND box)
     return WindowText(ThreadFocus(box));
 }
 
-// Presses `key` as a user does; Shift+Tab with Shift held in the input state the threads share
-// once attached, until the focus moved; Alt+F4 as the system key it is.
+// A key pressed while `modifiers` are held in the input state the threads share once attached, as a
+// user holds Shift, Ctrl or a Windows key; `repeat` sets the previous-state bit of a key held down.
+// Sent to the box, so it is taken while they are held: Wine sets the shared state back to the X
+// server's whenever another test's window takes the X focus.
+void PressHolding(HWND box, WPARAM key, std::vector<int> modifiers, bool repeat = false)
+{
+    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    for (const int modifier : modifiers)
+        keys[modifier] |= 0x80;
+    SetKeyboardState(keys);
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
+    SendMessageA(box, WM_KEYDOWN, key, 1 | (scan << 16) | (repeat ? 1u << 30 : 0u));
+    for (const int modifier : modifiers)
+        keys[modifier] &= 0x7F;
+    SetKeyboardState(keys);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
+    PostMessageA(box, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+// Presses `key` as a user does; Shift+Tab with Shift held; Alt+F4 as the system key it is.
 void Press(HWND box, WPARAM key)
 {
     if (key == kAltF4) {
@@ -63,22 +84,10 @@ void Press(HWND box, WPARAM key)
         PostMessageA(focus ? focus : box, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
         return;
     }
-    if (key != kShiftTab) {
+    if (key == kShiftTab)
+        PressHolding(box, VK_TAB, {VK_SHIFT});
+    else
         PressKeyAsUser(box, key);
-        return;
-    }
-    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] |= 0x80;
-    SetKeyboardState(keys);
-    const HWND before = ThreadFocus(box);
-    PressKeyAsUser(box, VK_TAB);
-    SpinUntil([&] { return ThreadFocus(box) != before; });
-    keys[VK_SHIFT] &= 0x7F;
-    SetKeyboardState(keys);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
 }
 
 // A box of `type`; type 6 as the test pass's final box, COPY (C) and OK (Enter).
@@ -270,28 +279,6 @@ TEST(ToolkitMessageBox, AKeyForAnotherWindowDoesNotAnswerTheBox)
 }
 
 namespace {
-
-// A key pressed while `modifiers` are held in the input state the threads share once attached, as a
-// user holds Ctrl or a Windows key; `repeat` sets the previous-state bit of a key held down.
-void PressHolding(HWND box, WPARAM key, std::vector<int> modifiers, bool repeat = false)
-{
-    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    for (const int modifier : modifiers)
-        keys[modifier] |= 0x80;
-    SetKeyboardState(keys);
-    const HWND focus = ThreadFocus(box) ? ThreadFocus(box) : box;
-    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
-    PostMessageA(focus, WM_KEYDOWN, key, 1 | (scan << 16) | (repeat ? 1u << 30 : 0u));
-    // Held until the box has taken the key, then let go.
-    Sleep(300);
-    for (const int modifier : modifiers)
-        keys[modifier] &= 0x7F;
-    SetKeyboardState(keys);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
-}
 
 // A box with the texts and keys of the no-rights question: Continue (C), Quit (Q).
 struct NoRightsBox
