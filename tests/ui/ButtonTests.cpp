@@ -63,8 +63,8 @@ TEST(ButtonColours, InHighContrastABoxLightsItsFocusedButtonNotTheOneUnderThePoi
     } cases[] = {
         {{true, true, true, true, false, false, false, false, false}, COLOR_BTNFACE},
         {{true, true, true, false, true, false, false, false, false}, COLOR_HIGHLIGHT},
-        {{true, true, true, true, false, true, false, false, false}, COLOR_HIGHLIGHT},  // pressed with the mouse
-        {{true, true, true, true, false, false, false, false, true}, COLOR_HIGHLIGHT},  // the focus follows it
+        {{true, true, true, true, false, true, false, false, false}, COLOR_HIGHLIGHT},    // pressed with the mouse
+        {{true, true, true, true, false, false, false, false, true}, COLOR_HIGHLIGHT},    // the focus follows it
         {{true, true, false, true, false, false, false, false, false}, COLOR_HIGHLIGHT},  // not in a box
     };
     for (const auto& c : cases)

@@ -283,7 +283,8 @@ namespace {
 // A box with the texts and keys of the no-rights question: Continue (C), Quit (Q).
 struct NoRightsBox
 {
-    NoRightsBox() : box(nullptr, "You do not have Administrator privileges\nThe Ethernet drivers cannot be installed", 6)
+    NoRightsBox()
+        : box(nullptr, "You do not have Administrator privileges\nThe Ethernet drivers cannot be installed", 6)
     {
         box.SetButtonText(0, "Continue");
         box.AddButtonKey(0, 'C');
@@ -353,15 +354,16 @@ TEST(ToolkitMessageBox, CtrlCCopiesTheBoxAsAStandardMessageBoxDoesAndAnswersNoth
             PressKeyAsUser(box, 'Q');
         });
         EXPECT_EQ(kResultUser2, made.box.RunModal()) << "the copy answered nothing, Q did";
-        EXPECT_EQ("---------------------------\r\n"
-                  "You do not have Administrator privileges\r\n"
-                  "---------------------------\r\n"
-                  "You do not have Administrator privileges\r\n"
-                  "The Ethernet drivers cannot be installed\r\n"
-                  "---------------------------\r\n"
-                  "Continue   Quit   \r\n"
-                  "---------------------------\r\n",
-                  copied)
+        EXPECT_EQ(
+            "---------------------------\r\n"
+            "You do not have Administrator privileges\r\n"
+            "---------------------------\r\n"
+            "You do not have Administrator privileges\r\n"
+            "The Ethernet drivers cannot be installed\r\n"
+            "---------------------------\r\n"
+            "Continue   Quit   \r\n"
+            "---------------------------\r\n",
+            copied)
             << "key " << key;
     }
 }

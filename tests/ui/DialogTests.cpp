@@ -216,7 +216,7 @@ TEST(PleaseWaitDialog, NothingButTheHandlesSignalClosesIt)
         {"Alt+F4", WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)},
         {"the system's Close", WM_SYSCOMMAND, SC_CLOSE, 0},
         {"a WM_CLOSE another program posts", WM_CLOSE, 0, 0},
-        {"a lost mouse capture", WM_CAPTURECHANGED, 0, 1},
+        {"a lost mouse capture", WM_CAPTURECHANGED, 0, 0},  // to the desktop window, below
         {"a WM_QUIT another program posts", WM_QUIT, 0, 0},
     };
     for (const auto& c : cases) {
@@ -224,8 +224,8 @@ TEST(PleaseWaitDialog, NothingButTheHandlesSignalClosesIt)
         NRPleaseWaitDialog wait(nullptr, "Installing V2 Ethernet Drivers", work);
         bool stayed = false;
         Answerer answer([&](HWND shown) {
-            // The whole window, as a capture that moved elsewhere names it.
-            PostMessageA(shown, c.message, c.wParam, c.message == WM_CAPTURECHANGED ? LPARAM(GetDesktopWindow()) : c.lParam);
+            const LPARAM capture = reinterpret_cast<LPARAM>(GetDesktopWindow());
+            PostMessageA(shown, c.message, c.wParam, c.message == WM_CAPTURECHANGED ? capture : c.lParam);
             Sleep(300);
             stayed = IsWindowVisible(shown) != FALSE;
             SetEvent(work);

@@ -115,7 +115,7 @@ protected:
     HWND m_owner;
     bool m_resizable;
     SIZE m_minimum = {160, 120};
-    bool m_placed = false;  // SizeAndCentre has placed the window of this run
+    bool m_placed = false;   // SizeAndCentre has placed the window of this run
     bool m_placing = false;  // inside SizeAndCentre's move
     bool m_hasSuggestedPlace = false;
     RECT m_suggestedPlace = {};  // where Windows put the window for its new DPI

@@ -17,7 +17,10 @@ int NextEnabled(int from, int step, const std::vector<bool>& enabled)
     return -1;
 }
 
-bool MovesFocus(int key) { return key == VK_TAB || key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN; }
+bool MovesFocus(int key)
+{
+    return key == VK_TAB || key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
+}
 
 }  // namespace
 

@@ -1,8 +1,8 @@
 #pragma once
 // NRPleaseWaitDialog: a message and a moving bar while another process (or thread) works. It closes
-// itself, with result 1, once the handle it watches is signalled, and nothing else closes it. With no handle to watch, or one
-// that cannot be waited on, there is nothing to wait for: it closes at once with result 0, rather
-// than leave the user before a bar that never ends.
+// itself, with result 1, once the handle it watches is signalled, and nothing else closes it. With
+// no handle to watch, or one that cannot be waited on, there is nothing to wait for: it closes at
+// once with result 0, rather than leave the user before a bar that never ends.
 #include <windows.h>
 
 #include <string>
