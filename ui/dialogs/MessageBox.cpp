@@ -99,7 +99,7 @@ int NRMessageBoxButtons::DefaultButton() const
 int NRMessageBoxButtons::ButtonForKey(int key) const
 {
     for (int i = 0; i < m_buttonCount; ++i)
-        if (ButtonEnabled(i) && std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end())
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end())
             return i;
     return -1;
 }

@@ -49,7 +49,7 @@ protected:
     // The button the box opens with, and Enter presses while no button has the focus: the one with
     // Enter among its keys, else the first.
     int DefaultButton() const;
-    // The first enabled button with `key` among its keys; -1: none.
+    // The first button with `key` among its keys; -1: none.
     int ButtonForKey(int key) const override;
     // Creates the buttons.
     void CreateButtons();
