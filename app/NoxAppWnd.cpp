@@ -93,16 +93,16 @@ bool NoxAppWndBase::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         return true;
     case WM_ACTIVATE:
         OnActivationChanged();
+        // Activated under a box (Alt+Tab, the taskbar): the box comes forward at once with its focus,
+        // as the system does for a standard modal box by activating the owner's last active pop-up.
+        // The window itself takes no focus on the way, so a reader hears the box's button, not the
+        // last progress line first.
+        if (LOWORD(wParam) != WA_INACTIVE && !m_openDialogs.empty() && ::IsWindowVisible(m_openDialogs.front())) {
+            ::SetForegroundWindow(m_openDialogs.front());
+            return true;
+        }
         // The default processing gives the window the keyboard focus when it is activated.
         result = DefWindowProc(message, wParam, lParam);
-        // Activated under a box (Alt+Tab, the taskbar): the box comes forward with its focus, as the
-        // system does for a standard modal box by activating the owner's last active pop-up.
-        if (LOWORD(wParam) != WA_INACTIVE && !m_openDialogs.empty())
-            PostMessage(WM_RAISE_TOP_DIALOG);
-        return true;
-    case WM_RAISE_TOP_DIALOG:
-        if (!m_openDialogs.empty() && ::GetActiveWindow() == Handle() && ::IsWindowVisible(m_openDialogs.front()))
-            ::SetForegroundWindow(m_openDialogs.front());
         return true;
     case WM_MOUSEACTIVATE:
         result = OnMouseActivate(wParam, lParam);

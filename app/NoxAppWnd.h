@@ -21,9 +21,7 @@
 constexpr UINT WM_SERVER_LOST = WM_USER + 38;
 constexpr UINT WM_CLOSE_REQUEST = WM_NR_CLOSE_REQUEST;  // posts WM_CLOSE to the window
 constexpr UINT WM_ERROR_REPORT = WM_USER + 41;          // wParam: area text handed out by PostErrorReport
-// Posted to itself when it was activated while a box is up: the box comes to the front instead.
-constexpr UINT WM_RAISE_TOP_DIALOG = WM_USER + 53;
-constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;  // wParam: object handed over by DeleteLater
+constexpr UINT WM_DELETE_OBJECT = WM_USER + 45;         // wParam: object handed over by DeleteLater
 
 class NoxAppWndBase : public NRWindowImplRoot, public NRAppState, public NRAccessibleSource
 {

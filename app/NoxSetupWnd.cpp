@@ -23,6 +23,7 @@
 #include "ui/dialogs/PleaseWaitDialog.h"
 #include "ui/framework/AppModule.h"
 #include "ui/framework/DisplayDpi.h"
+#include "ui/framework/MessageLoop.h"
 #include "ui/text/RichText.h"
 #include "ui/theme/DrawContext.h"
 #include "ui/theme/TextSize.h"
@@ -281,6 +282,9 @@ void NoxSetupWnd::WaitForProcess(const std::string& message, HANDLE process)
 {
     NRPleaseWaitDialog dialog(Handle(), message, process);
     dialog.RunModal();
+    // The dialog closes only once the process ended; should it not have shown at all, the wait goes
+    // on here, the window still painting.
+    WaitHandlingMessages(process);
 }
 
 bool NoxSetupWnd::AskForConsent() { return ShowMessageBox(kConsentQuestion, kYesNoBoxType) == kResultYes; }

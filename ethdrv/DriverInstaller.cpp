@@ -215,7 +215,10 @@ private:
                 !installer)
                 throw NRError("Could not run v2 ethernet driver installer");
         }
-        m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
+        // Nothing of the installer's work is read, and its folder stays, until it has ended: should
+        // the host come back earlier, it waits again.
+        while (WaitForSingleObject(installer.Get(), 0) == WAIT_TIMEOUT)
+            m_host.WaitForProcess("Installing V2 Ethernet Drivers", installer.Get());
         DWORD exitCode = 0;
         m_host.AddLine(GetExitCodeProcess(installer.Get(), &exitCode)
                            ? FormatText("ProtInstall.exe ended with code %lu", static_cast<unsigned long>(exitCode))

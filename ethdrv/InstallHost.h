@@ -23,7 +23,8 @@ public:
     // A toolkit message box over the window, run modally: type 1 (one "Ok") or type 6 (the two
     // user buttons given). Its result: 4 and 5 for the user buttons, 0 for any other way of closing.
     virtual int ShowBox(const std::string& text, int type, const std::vector<InstallBoxButton>& buttons = {}) = 0;
-    // The please-wait dialog with `message`, until `process` has ended.
+    // The please-wait dialog with `message`, until `process` has ended, however the dialog closes;
+    // the window's messages keep flowing.
     virtual void WaitForProcess(const std::string& message, HANDLE process) = 0;
     // Writes the install log and closes the window.
     virtual void WriteLogAndClose() = 0;

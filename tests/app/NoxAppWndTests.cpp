@@ -350,7 +350,7 @@ TEST(NoxAppWnd, MaximisedItCoversTheWorkAreaAndFiveMorePixelsOnEverySide)
     window.DestroyWindow();
 }
 
-TEST(NoxAppWnd, WithADialogOpenAClickActivatesTheDialogInstead)
+TEST(NoxAppWnd, WithADialogOpenAClickOrAnActivationActivatesTheDialogInsteadAndTheWindowTakesNoFocus)
 {
     TestAppWnd window;
     bool deleted = false;
@@ -363,6 +363,11 @@ TEST(NoxAppWnd, WithADialogOpenAClickActivatesTheDialogInstead)
     window.AddOpenDialog(dialog.Handle());
     EXPECT_EQ(MA_NOACTIVATE, window.SendMessage(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window.Handle()), click));
     EXPECT_EQ(dialog.Handle(), GetForegroundWindow());
+    // Activated as Windows activates it (Alt+Tab, the taskbar): no focus, then WM_ACTIVATE. Read at
+    // once: the box is forward before anything else runs, and the window never had the keyboard.
+    ActivateAsWindowsDoes(window.Handle());
+    EXPECT_EQ(dialog.Handle(), GetActiveWindow());
+    EXPECT_NE(window.Handle(), GetFocus());
     window.RemoveOpenDialog(dialog.Handle());
     dialog.DestroyWindow();
     window.DestroyWindow();

@@ -140,6 +140,35 @@ TEST_F(DriverInstall, V2InstallsOnWindows10WhenTheDriverIsMissingOlderOrNewer)
     }
 }
 
+TEST_F(DriverInstall, AltF4OnTheWaitBoxLeavesItUpUntilTheProtocolInstallerHasEnded)
+{
+    // The stand-in takes three seconds: the user presses Alt+F4 on the wait box meanwhile.
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", "slow");
+    RemoveLogs(m_dir);
+    InstallerRun run("NoxSetup.exe", "win10");
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", nullptr);
+    DialogAnswerer user(run.Process().Id(), {'Y', VK_RETURN}, 20000);
+    HWND wait = nullptr;
+    for (int waited = 0; !wait && waited < 20000; waited += 20) {
+        HWND shown = ShownToolkitDialog(run.Process().Id());
+        wait = shown && !ToolkitDialogHasButtons(shown) ? shown : nullptr;
+        Sleep(20);
+    }
+    ASSERT_TRUE(wait) << "no wait box";
+    PostMessageA(wait, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(wait)) << "still waiting";
+    std::vector<std::string> dialogs;
+    for (const auto& dialog : user.Dialogs())
+        dialogs.push_back(dialog.text);
+    EXPECT_EQ(0u, run.WaitForExit());
+    EXPECT_EQ((std::vector<std::string>{kConsent, kSetupComplete}), dialogs);
+    const std::vector<std::string> logs = Logs(m_dir);
+    ASSERT_EQ(1u, logs.size());
+    EXPECT_EQ("Win10 x64\r\nInstalling NEW ethernet drivers\r\nProtInstall.exe ended with code 0\r\n", logs[0]);
+    EXPECT_EQ("5.70.100.0", DriverVersion());
+}
+
 TEST_F(DriverInstall, AWholeV2InstallationLoadsNoLibraryFromTheInstallersFolder)
 {
     std::vector<std::string> dialogs, loaded;

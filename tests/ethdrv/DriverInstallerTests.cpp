@@ -346,6 +346,20 @@ bool RightsCheckThatThrows() { throw std::runtime_error("not an NRError"); }
 
 }  // namespace
 
+TEST_F(DriverInstallerTest, AWaitThatEndsBeforeTheProtocolInstallerIsWaitedAgainBeforeAnythingIsRead)
+{
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", "slow");
+    m_host.earlyReturns = 2;
+    RunOn(OsWin10, true, "Win10 x64");
+    InstallEthernetDrivers(m_host, m_system);
+    SetEnvironmentVariableA("NOX_STANDIN_PROTINSTALL", nullptr);
+    EXPECT_EQ((Lines{"Installing NEW ethernet drivers", "ProtInstall.exe ended with code 0"}), m_host.lines)
+        << "no \"code 259\" (still active), no copy of its own";
+    EXPECT_EQ(3u, m_host.waits.size());
+    EXPECT_EQ("5.70.100.0", FileVersionText(DriverFolder() + "NxNtSp50.sys"));
+    EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "removed once it ended";
+}
+
 TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsName)
 {
     const struct

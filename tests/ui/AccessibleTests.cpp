@@ -170,8 +170,7 @@ TEST(AccessibleButton, TellsItsNameKeyAndStatesAndAnnouncesGainingTheFocus)
     } cases[] = {
         {"as made", [](NRButton&) {}, 0},
         {"focused", [](NRButton& b) { b.SetFocused(1); }, STATE_SYSTEM_FOCUSED},
-        {"default", [](NRButton& b) { b.SetDefault(true); }, STATE_SYSTEM_FOCUSED | STATE_SYSTEM_DEFAULT},
-        {"disabled", [](NRButton& b) { b.SetEnabled(0); }, watched},
+        {"disabled", [](NRButton& b) { b.SetEnabled(0); }, STATE_SYSTEM_FOCUSED | STATE_SYSTEM_UNAVAILABLE},
     };
     for (const auto& c : cases) {
         c.apply(button);

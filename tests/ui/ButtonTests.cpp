@@ -54,6 +54,23 @@ TEST(ButtonColours, FollowStateWindowAndFlash)
     EXPECT_EQ(colour(1), ChooseButtonColours(flashing, RGB(0, 0, 128), 0, false, false).text);
 }
 
+TEST(ButtonColours, InHighContrastABoxLightsItsFocusedButtonNotTheOneUnderThePointer)
+{
+    const struct
+    {
+        NRButtonState state;  // enabled active dialog hovered focused pressed alternate flash floating
+        int fill;
+    } cases[] = {
+        {{true, true, true, true, false, false, false, false, false}, COLOR_BTNFACE},
+        {{true, true, true, false, true, false, false, false, false}, COLOR_HIGHLIGHT},
+        {{true, true, true, true, false, true, false, false, false}, COLOR_HIGHLIGHT},    // pressed with the mouse
+        {{true, true, true, true, false, false, false, false, true}, COLOR_HIGHLIGHT},    // the focus follows it
+        {{true, true, false, true, false, false, false, false, false}, COLOR_HIGHLIGHT},  // not in a box
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetSysColor(c.fill), ChooseContrastButtonColours(c.state, false).top) << &c - cases;
+}
+
 namespace {
 
 struct ButtonFixture

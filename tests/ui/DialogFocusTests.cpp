@@ -3,14 +3,18 @@
 // user's do; the focus is read with GetGUIThreadInfo.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DibCanvas.h"
 #include "ModalRun.h"
+#include "ScreenReader.h"
 #include "TestSupport.h"
 #include "ui/dialogs/DialogFocus.h"
 #include "ui/dialogs/MessageBox.h"
+#include "ui/theme/FocusBorder.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Scale.h"
 
@@ -50,8 +54,29 @@ std::string FocusedCaption(HWND box)
     return WindowText(ThreadFocus(box));
 }
 
-// Presses `key` as a user does; Shift+Tab with Shift held in the input state the threads share
-// once attached, until the focus moved; Alt+F4 as the system key it is.
+// A key pressed while `modifiers` are held in the input state the threads share once attached, as a
+// user holds Shift, Ctrl or a Windows key; `repeat` sets the previous-state bit of a key held down.
+// Sent to the box, so it is taken while they are held: Wine sets the shared state back to the X
+// server's whenever another test's window takes the X focus.
+void PressHolding(HWND box, WPARAM key, std::vector<int> modifiers, bool repeat = false)
+{
+    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    for (const int modifier : modifiers)
+        keys[modifier] |= 0x80;
+    SetKeyboardState(keys);
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), 0);
+    SendMessageA(box, WM_KEYDOWN, key, 1 | (scan << 16) | (repeat ? 1u << 30 : 0u));
+    for (const int modifier : modifiers)
+        keys[modifier] &= 0x7F;
+    SetKeyboardState(keys);
+    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
+    PostMessageA(box, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+// Presses `key` as a user does; Shift+Tab with Shift held; Alt+F4 as the system key it is.
 void Press(HWND box, WPARAM key)
 {
     if (key == kAltF4) {
@@ -59,22 +84,10 @@ void Press(HWND box, WPARAM key)
         PostMessageA(focus ? focus : box, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
         return;
     }
-    if (key != kShiftTab) {
+    if (key == kShiftTab)
+        PressHolding(box, VK_TAB, {VK_SHIFT});
+    else
         PressKeyAsUser(box, key);
-        return;
-    }
-    const DWORD boxThread = GetWindowThreadProcessId(box, nullptr);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, TRUE);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] |= 0x80;
-    SetKeyboardState(keys);
-    const HWND before = ThreadFocus(box);
-    PressKeyAsUser(box, VK_TAB);
-    SpinUntil([&] { return ThreadFocus(box) != before; });
-    keys[VK_SHIFT] &= 0x7F;
-    SetKeyboardState(keys);
-    AttachThreadInput(GetCurrentThreadId(), boxThread, FALSE);
 }
 
 // A box of `type`; type 6 as the test pass's final box, COPY (C) and OK (Enter).
@@ -180,7 +193,7 @@ TEST(ToolkitMessageBox, KeysMoveTheFocusAndPressTheFocusedButton)
     }
 }
 
-TEST(ToolkitMessageBox, TheFocusedButtonAloneShowsTheFocusMark)
+TEST(ToolkitMessageBox, TheFocusedButtonAloneShowsTheFocusMarkAndTheDefaultsFrame)
 {
     TestAppState app;
     BoxOfType made(3);
@@ -190,9 +203,11 @@ TEST(ToolkitMessageBox, TheFocusedButtonAloneShowsTheFocusMark)
             std::vector<bool> marks;
             for (const char* caption : {"Yes", "No"}) {
                 const DibCanvas canvas(FindWindowExA(box, nullptr, "NRButton", caption));
-                // The mark's first dot, two pixels in, in the caption's colour.
-                const int in = ScreenScale().Px(2);
-                marks.push_back(canvas.Pixel(in, in) == PaletteColour(0));
+                // The mark's first dot, two pixels in, in the caption's colour; and the default's
+                // second frame, one pixel in, in the frame's colour.
+                const int in = ScreenScale().Px(2), frame = ScreenScale().Px(1), middle = canvas.Height() / 2;
+                marks.push_back(canvas.Pixel(in, in) == PaletteColour(0) &&
+                                canvas.Pixel(frame, middle) == canvas.Pixel(0, middle));
             }
             return marks;
         };
@@ -261,4 +276,155 @@ TEST(ToolkitMessageBox, AKeyForAnotherWindowDoesNotAnswerTheBox)
     });
     EXPECT_EQ(kResultNo, made.box.RunModal());
     DestroyWindow(other);
+}
+
+namespace {
+
+// A box with the texts and keys of the no-rights question: Continue (C), Quit (Q).
+struct NoRightsBox
+{
+    NoRightsBox()
+        : box(nullptr, "You do not have Administrator privileges\nThe Ethernet drivers cannot be installed", 6)
+    {
+        box.SetButtonText(0, "Continue");
+        box.AddButtonKey(0, 'C');
+        box.SetButtonText(1, "Quit");
+        box.AddButtonKey(1, 'Q');
+    }
+    NRMessageBox box;
+};
+
+}  // namespace
+
+TEST(ToolkitMessageBox, KeysThatAreNotTheUsersAnswerLeaveTheBoxUp)
+{
+    TestAppState app;
+    const auto altF4 = [](HWND box) { PostMessageA(box, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)); };
+    const auto systemClose = [](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); };
+    const struct
+    {
+        const char* what;
+        int type;  // 6: the no-rights box; 3: the consent box
+        std::function<void(HWND)> press;
+        WPARAM answer;  // then pressed alone, it answers
+        int expected;
+    } cases[] = {
+        {"Ctrl+C", 6, [](HWND b) { PressHolding(b, 'C', {VK_CONTROL}); }, 'Q', kResultUser2},
+        {"Ctrl+Q", 6, [](HWND b) { PressHolding(b, 'Q', {VK_CONTROL}); }, 'C', kResultUser1},
+        {"Ctrl+Y", 3, [](HWND b) { PressHolding(b, 'Y', {VK_CONTROL}); }, 'N', kResultNo},
+        {"Ctrl+N", 3, [](HWND b) { PressHolding(b, 'N', {VK_CONTROL}); }, 'Y', kResultYes},
+        {"Windows+Y", 3, [](HWND b) { PressHolding(b, 'Y', {VK_LWIN}); }, 'N', kResultNo},
+        {"a repeated Y", 3, [](HWND b) { PressHolding(b, 'Y', {}, true); }, 'N', kResultNo},
+        {"a repeated Enter", 6, [](HWND b) { PressHolding(b, VK_RETURN, {}, true); }, 'Q', kResultUser2},
+        {"Alt+F4 where Escape answers nothing", 6, altF4, 'Q', kResultUser2},
+        {"the system's Close where Escape answers nothing", 6, systemClose, 'C', kResultUser1},
+    };
+    for (const auto& c : cases) {
+        NoRightsBox noRights;
+        BoxOfType consent(3);
+        NRMessageBox& box = c.type == 6 ? noRights.box : consent.box;
+        bool stayed = false;
+        Answerer answer([&](HWND shown) {
+            FocusedCaption(shown);
+            c.press(shown);
+            Sleep(200);
+            stayed = IsWindowVisible(shown) != FALSE;
+            PressKeyAsUser(shown, c.answer);
+        });
+        EXPECT_EQ(c.expected, box.RunModal()) << c.what;
+        EXPECT_TRUE(stayed) << c.what;
+    }
+}
+
+TEST(ToolkitMessageBox, CtrlCCopiesTheBoxAsAStandardMessageBoxDoesAndAnswersNothing)
+{
+    TestAppState app;
+    for (const WPARAM key : {WPARAM('C'), WPARAM(VK_INSERT)}) {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        NoRightsBox made;
+        std::string copied;
+        Answerer answer([&](HWND box) {
+            FocusedCaption(box);
+            PressHolding(box, key, {VK_CONTROL});
+            for (int waited = 0; (copied = ClipboardText()).empty() && waited < 2000; waited += 20)
+                Sleep(20);
+            PressKeyAsUser(box, 'Q');
+        });
+        EXPECT_EQ(kResultUser2, made.box.RunModal()) << "the copy answered nothing, Q did";
+        EXPECT_EQ(
+            "---------------------------\r\n"
+            "You do not have Administrator privileges\r\n"
+            "---------------------------\r\n"
+            "You do not have Administrator privileges\r\n"
+            "The Ethernet drivers cannot be installed\r\n"
+            "---------------------------\r\n"
+            "Continue   Quit   \r\n"
+            "---------------------------\r\n",
+            copied)
+            << "key " << key;
+    }
+}
+
+TEST(ToolkitMessageBox, TheDefaultFollowsTheFocusAsAReaderHearsIt)
+{
+    TestAppState app;
+    BoxOfType made(3);
+    std::vector<std::string> defaults;  // per look: which buttons a reader hears as default
+    Answerer answer([&](HWND box) {
+        // Its calls are carried out by the box's loop: every object is let go before the box ends.
+        const ScopedComApartment com;
+        {
+            const Accessible dialog = Accessible::OfWindow(box);
+            const auto heardDefault = [&] {
+                std::string heard;
+                for (const Accessible& button : dialog.Children())
+                    if (button.Role() == ROLE_SYSTEM_PUSHBUTTON && (button.State() & STATE_SYSTEM_DEFAULT))
+                        heard += button.Name() + " ";
+                return heard;
+            };
+            FocusedCaption(box);
+            defaults.push_back(heardDefault());
+            PressKeyAsUser(box, VK_TAB);
+            std::string heard;
+            SpinUntil([&] { return BoxHoldsFocus(box) && (heard = heardDefault()) == "No "; });
+            defaults.push_back(heard);
+        }
+        PressKeyAsUser(box, VK_RETURN);
+    });
+    EXPECT_EQ(kResultNo, made.box.RunModal()) << "Enter pressed the focused default";
+    EXPECT_EQ((std::vector<std::string>{"Yes ", "No "}), defaults);
+}
+
+TEST(ToolkitMessageBox, TheFocusMarkIsAsThickAsTheUsersFocusBorder)
+{
+    TestAppState app;
+    BoxOfType made(3);
+    std::vector<std::pair<bool, bool>> thick;  // per setting: the side edges, the top and bottom edges
+    Answerer answer([&](HWND box) {
+        FocusedCaption(box);
+        const HWND yes = FindWindowExA(box, nullptr, "NRButton", "Yes");
+        for (const SIZE border : {SIZE{1, 1}, SIZE{3, 1}, SIZE{1, 2}}) {
+            const NRFocusBorderOverride setting(border.cx, border.cy);
+            std::pair<bool, bool> edges;
+            SpinUntil([&] {
+                InvalidateRect(yes, nullptr, TRUE);
+                const DibCanvas canvas(yes);
+                const int w = canvas.Width(), h = canvas.Height(), in = ScreenScale().Px(2);
+                const COLORREF mark = PaletteColour(0);
+                // Beside the caption, two pixels in from the mark's right and bottom edges: marked
+                // only where the edge is thicker than one pixel.
+                const int sideX = w - in - ScreenScale().Px(2), bottomY = h - in - ScreenScale().Px(2);
+                edges = {canvas.CountColour(mark, RECT{sideX, in * 2, sideX + 1, h - in * 2}) > 0,
+                         canvas.CountColour(mark, RECT{in * 3, bottomY, w - in * 3, bottomY + 1}) > 0};
+                return BoxHoldsFocus(box) && edges == std::make_pair(border.cx > 2, border.cy > 1);
+            });
+            thick.push_back(edges);
+        }
+        PressKeyAsUser(box, VK_ESCAPE);
+    });
+    EXPECT_EQ(kResultNo, made.box.RunModal());
+    EXPECT_EQ((std::vector<std::pair<bool, bool>>{{false, false}, {true, false}, {false, true}}), thick);
 }

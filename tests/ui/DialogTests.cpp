@@ -203,6 +203,39 @@ TEST(PleaseWaitDialog, ClosesSoonAfterTheHandleIsSignalledAndKeepsTheGuiPainting
     KillTimer(nullptr, guard);
 }
 
+TEST(PleaseWaitDialog, NothingButTheHandlesSignalClosesIt)
+{
+    TestAppState app;
+    const struct
+    {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {"Alt+F4", WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)},
+        {"the system's Close", WM_SYSCOMMAND, SC_CLOSE, 0},
+        {"a WM_CLOSE another program posts", WM_CLOSE, 0, 0},
+        {"a lost mouse capture", WM_CAPTURECHANGED, 0, 0},  // to the desktop window, below
+        {"a WM_QUIT another program posts", WM_QUIT, 0, 0},
+    };
+    for (const auto& c : cases) {
+        HANDLE work = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        NRPleaseWaitDialog wait(nullptr, "Installing V2 Ethernet Drivers", work);
+        bool stayed = false;
+        Answerer answer([&](HWND shown) {
+            const LPARAM capture = reinterpret_cast<LPARAM>(GetDesktopWindow());
+            PostMessageA(shown, c.message, c.wParam, c.message == WM_CAPTURECHANGED ? capture : c.lParam);
+            Sleep(300);
+            stayed = IsWindowVisible(shown) != FALSE;
+            SetEvent(work);
+        });
+        EXPECT_EQ(1, wait.RunModal()) << c.what << ": it ends when the handle is signalled";
+        EXPECT_TRUE(stayed) << c.what;
+        CloseHandle(work);
+    }
+}
+
 TEST(PleaseWaitDialog, CancelAndEscapeMarkTheWaitCancelledAndItWaitsOnShowingItsSecondLine)
 {
     TestAppState app;

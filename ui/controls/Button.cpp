@@ -51,11 +51,15 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
 
 NRButtonColours ChooseContrastButtonColours(const NRButtonState& state, bool onCaption)
 {
-    // The flash lights the face as the pointer would, in an inactive window too.
+    // The flash lights the face as the pointer would, in an inactive window too. In a box the face
+    // under the pointer stays as it is, as in the classic scheme, unless the focus follows the
+    // pointer or it is pressed: only the focused button lights, and the two never look alike.
     const bool flash = state.flashShowing && state.enabled;
-    const NRSystemFace face = ChooseSystemFace(
-        {state.enabled, state.active || flash, state.hovered || flash, state.focused, state.pressed, true},
-        onCaption ? NRFacePlace::Caption : NRFacePlace::Control);
+    const bool hoverLights = !state.inDialog || state.floatingFocus || state.pressed;
+    const NRSystemFace face =
+        ChooseSystemFace({state.enabled, state.active || flash, (state.hovered && hoverLights) || flash, state.focused,
+                          state.pressed, true},
+                         onCaption ? NRFacePlace::Caption : NRFacePlace::Control);
     const COLORREF fill = GetSysColor(face.fill);
     return NRButtonColours{fill, fill, GetSysColor(face.frame), GetSysColor(face.text)};
 }
@@ -144,10 +148,10 @@ void NRButton::SetFocused(int focused)
 
 long NRButton::AccessibleState() const
 {
-    long state = m_focusable ? STATE_SYSTEM_FOCUSABLE : 0;
-    if (m_focused)
+    long state = Focusable() ? STATE_SYSTEM_FOCUSABLE : 0;
+    if (HasFocus())
         state |= STATE_SYSTEM_FOCUSED;
-    if (m_default)
+    if (IsDefault())
         state |= STATE_SYSTEM_DEFAULT;
     if (m_pressedLook)
         state |= STATE_SYSTEM_PRESSED;
@@ -233,7 +237,7 @@ void NRButton::Paint(NRDrawContext& context)
                                  IsWindowActive(holder.window, holder.kind),
                                  holder.kind >= 1 && holder.kind <= 3,
                                  m_hovered != 0,
-                                 m_focused != 0,
+                                 HasFocus(),
                                  m_pressedLook != 0,
                                  m_alternateLook != 0,
                                  FlashShowing(),
@@ -246,6 +250,11 @@ void NRButton::Paint(NRDrawContext& context)
     VerticalGradient(context, client.left, client.top, client.right, client.bottom, colours.top, colours.bottom);
     NRBrushHandle frame(CreateSolidBrush(colours.frame));
     FrameScaled(context, client, frame.Get());
+    // The default button's second frame, as a standard dialog marks the one Enter presses.
+    if (IsDefault()) {
+        const int x = context.ScaleX().Px(1), y = context.ScaleY().Px(1);
+        FrameScaled(context, RECT{client.left + x, client.top + y, client.right - x, client.bottom - y}, frame.Get());
+    }
 
     if (m_bitmapId) {
         // In High Contrast the glyph is drawn in the face's own colours and copied as it is.
@@ -275,7 +284,7 @@ void NRButton::Paint(NRDrawContext& context)
     CaptionText(context, context.ScaleX().Px(4), context.ScaleY().Px(2), m_caption.c_str(), m_accelerator, colours.text,
                 colours.text);
     SetBkMode(dc, previousMode);
-    if (m_focusable && m_focused)
+    if (Focusable() && HasFocus())
         FocusMark(context, client, colours.text);
 }
 
@@ -303,9 +312,13 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
         return true;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        // The flag follows the system's focus, so readers and the face always say where it is. The
-        // system raises the focus event for a window that takes the focus: no second one here.
-        m_focused = message == WM_SETFOCUS;
+        // The focus follows the system's, so readers and the face always say where it is: in the
+        // button's row when it has one. The system raises the focus event for a window that takes
+        // the focus: no second one here.
+        if (m_group)
+            m_group->ButtonFocusChanged(*this, message == WM_SETFOCUS);
+        else
+            m_focused = message == WM_SETFOCUS;
         Invalidate(true);
         return true;
     case WM_MOUSEMOVE: {
@@ -317,7 +330,7 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
             }
             TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, Handle(), HOVER_DEFAULT};
             TrackMouseEvent(&track);
-            if (g_guiSettings.floatingFocus && !m_focused && (x != m_lastMouseX || y != m_lastMouseY))
+            if (g_guiSettings.floatingFocus && !HasFocus() && (x != m_lastMouseX || y != m_lastMouseY))
                 Notify(WM_NR_FOCUS_REQUEST);
         }
         m_lastMouseX = x;
@@ -333,7 +346,7 @@ bool NRButton::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wParam, 
             Invalidate(true);
             if (m_autoRepeat)
                 SetTimer(Handle(), kRepeatStartTimerId, kRepeatStartDelayMs, nullptr);
-            if (!m_focused)
+            if (!HasFocus())
                 Notify(WM_NR_FOCUS_REQUEST);
             Notify(WM_NR_PRESSED);
         }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "ui/controls/ButtonGroup.h"
 #include "ui/controls/CaptionGlyph.h"
 #include "ui/controls/Control.h"
 #include "ui/controls/DoubleBuffer.h"
@@ -38,7 +39,8 @@ NRButtonColours ChooseButtonColours(const NRButtonState& state, COLORREF flashCo
                                     bool lightPalette, bool colorBlind);
 
 // The same in High Contrast: system colours only, one for the whole face. A glyph button stands in
-// the main window's caption and takes its colours; a flash lights the face.
+// the main window's caption and takes its colours; a flash lights the face. In a box the pointer
+// alone does not light a face: the focused button is the one lit.
 NRButtonColours ChooseContrastButtonColours(const NRButtonState& state, bool onCaption);
 
 // R x 299 / 1000 + G x 587 / 1000 + B x 114 / 1000, each term truncated.
@@ -86,14 +88,16 @@ public:
     void SetFlashing(bool flashing);
     bool FlashShowing() const { return m_flashing && m_flashPhase; }
     // What a screen reader is told: the key that presses the button ("Alt+Y", "Enter"; by default
-    // Alt with its accelerator letter), and whether Enter presses it.
+    // Alt with its accelerator letter).
     void SetShortcut(const std::string& shortcut) { m_shortcut = shortcut; }
-    void SetDefault(bool isDefault) { m_default = isDefault; }
-    bool IsDefault() const { return m_default; }
-    // Whether the keyboard can focus it (a box's buttons); readers are told so, and its focus shows
-    // as a dotted mark.
-    void SetFocusable(bool focusable) { m_focusable = focusable; }
-    bool Focusable() const { return m_focusable; }
+    // The row it belongs to (a box's), which the keyboard focuses: readers are told so, its focus
+    // shows as a dotted mark, and the row says whether it holds the focus and is the default.
+    void SetGroup(NRButtonGroup* group) { m_group = group; }
+    bool Focusable() const { return m_group != nullptr; }
+    // Whether Enter presses it, as its row says; drawn with a second frame inside the first.
+    bool IsDefault() const { return m_group && m_group->IsDefaultButton(*this); }
+    // Whether it holds the keyboard focus: as its row says, or for a button of no row, its own flag.
+    bool HasFocus() const { return m_group ? m_group->IsFocusedButton(*this) : m_focused != 0; }
 
     // NRAccessibleSource: a push button named by its window text (the caption), pressed by its
     // default action.
@@ -139,6 +143,5 @@ private:
     int m_textColourIndex = 0;
     int m_flashColourIndex = kDefaultFlashColourIndex;
     std::string m_shortcut;
-    bool m_default = false;
-    bool m_focusable = false;
+    NRButtonGroup* m_group = nullptr;
 };

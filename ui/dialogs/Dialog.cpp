@@ -11,6 +11,7 @@
 #include "ui/framework/DisplayDpi.h"
 #include "ui/framework/Geometry.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FocusBorder.h"
 #include "ui/theme/GdiObjects.h"
 #include "ui/theme/HighContrast.h"
 #include "ui/theme/Painting.h"
@@ -176,6 +177,7 @@ int NRPopupDialog::RunModal()
     };
 
     m_result = kResultCancel;
+    m_ending = false;
     m_deferred = MSG{};
     m_placed = false;
     m_hasSuggestedPlace = false;
@@ -198,6 +200,10 @@ int NRPopupDialog::RunModal()
     for (;;) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == -1)
+            continue;
+        // Only the dialog's own end quits its loop: a WM_QUIT another program posts while it is up
+        // is dropped.
+        if (!got && ::IsWindow(dialog))
             continue;
         if (!got) {
             result = static_cast<int>(msg.wParam);
@@ -224,8 +230,44 @@ int NRPopupDialog::RunModal()
 void NRPopupDialog::EndDialog(int result)
 {
     m_result = result;
+    m_ending = true;
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessage(WM_CLOSE);
+}
+
+void NRPopupDialog::OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int key = static_cast<unsigned char>(wParam);
+    const NRDialogKeyStroke stroke = {key,
+                                      message == WM_SYSKEYDOWN,
+                                      GetKeyState(VK_SHIFT) < 0,
+                                      GetKeyState(VK_CONTROL) < 0,
+                                      GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0,
+                                      (lParam & (1 << 30)) != 0};
+    switch (DialogKeyUse(stroke)) {
+    case NRDialogKeyUse::kCopy:
+        CopyToClipboard();
+        break;
+    case NRDialogKeyUse::kClose:
+        CloseAsked();
+        break;
+    case NRDialogKeyUse::kMoveFocus:
+        m_focus.KeyDown(key, stroke.shift, false);
+        break;
+    case NRDialogKeyUse::kAnswer:
+        if (!stroke.systemKey && m_focus.KeyDown(key, stroke.shift, true))
+            break;
+        m_focus.Press(ButtonForKey(key));
+        break;
+    case NRDialogKeyUse::kNothing:
+        break;
+    }
+}
+
+void NRPopupDialog::CloseAsked()
+{
+    if (!m_focus.Press(ButtonForKey(VK_ESCAPE)))
+        MessageBeep(MB_OK);
 }
 
 RECT NRPopupDialog::CreationRect() const
@@ -335,6 +377,8 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         PostQuitMessage(m_result);
         return true;
     case WM_CLOSE:
+        if (EndsOnlyByItself() && !m_ending)
+            return true;
         // Dialogs close from the top down: one under another waits until it is on top.
         if (IsTopmostDialog())
             DestroyWindow();
@@ -413,11 +457,25 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
     case WM_NR_FOCUS_REQUEST:
         m_focus.Requested(NRControl::FromNotification(Handle(), lParam));
         return true;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Every key is the dialog's, used or not: none reaches the system's default, which would
+        // turn Alt+F4 into a close.
+        OnKeyDown(message, wParam, lParam);
+        return true;
+    case WM_SYSCHAR:
+        // A mnemonic was a key above; a pop-up without a menu has nothing more for it.
+        return true;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != SC_CLOSE)
+            return false;
+        CloseAsked();
+        return true;
     case WM_CAPTURECHANGED:
-        if (lParam) {
-            m_result = kResultCancel;
+        // A drop-down that closes on an outside click also closes when another window takes the
+        // mouse; a box waits for its answer.
+        if (lParam && CloseOnOutsideClick())
             EndDialog(kResultCancel);
-        }
         return true;
     case WM_NR_WINDOW_KIND:
         result = kWindowKindPopupDialog;
@@ -433,6 +491,8 @@ bool NRPopupDialog::ProcessWindowMessage(HWND /*hwnd*/, UINT message, WPARAM wPa
         // The shadow follows the change by itself (it sees the box's messages first).
         if (TakeColourChange(message, wParam))
             FollowColourChange(Handle(), message, wParam);
+        if (TakeFocusBorderChange(message, wParam))
+            RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
         if (message == WM_SETTINGCHANGE)
             FollowTextSizeChange(Handle());
         return false;

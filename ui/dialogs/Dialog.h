@@ -91,6 +91,19 @@ public:
 protected:
     ~NRPopupDialog() override = default;
     virtual HWND CreateDialogWindow() = 0;
+    // The button (index in the focus order) that `key` presses; -1: none. Escape's is also the one
+    // Alt+F4 and the system's Close press.
+    virtual int ButtonForKey(int /*key*/) const { return -1; }
+    // Ctrl+C: puts what the box says on the clipboard.
+    virtual void CopyToClipboard() {}
+    // True for a dialog that ends only by its own EndDialog (the wait for a process): a WM_CLOSE it
+    // did not post itself leaves it up.
+    virtual bool EndsOnlyByItself() const { return false; }
+    // Every key of the dialog, whichever of its windows has the focus: the focus keys, then the
+    // button for the key and its modifiers, then Alt+F4 to the button that closes.
+    void OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam);
+    // Alt+F4 or the system's Close: what Escape does, or, where Escape does nothing, a beep.
+    void CloseAsked();
     bool IsTopmostDialog() const;
     bool IsActiveDialog() const;
     // A window of no size at its owner's centre, where it will be centred: on the owner's screen.
@@ -98,16 +111,18 @@ protected:
     void OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     int m_result = kResultCancel;
+    bool m_ending = false;  // EndDialog has posted the WM_CLOSE that ends the run
     HWND m_owner;
     bool m_resizable;
     SIZE m_minimum = {160, 120};
-    bool m_placed = false;  // SizeAndCentre has placed the window of this run
+    bool m_placed = false;   // SizeAndCentre has placed the window of this run
     bool m_placing = false;  // inside SizeAndCentre's move
     bool m_hasSuggestedPlace = false;
     RECT m_suggestedPlace = {};  // where Windows put the window for its new DPI
     NRDropShadow m_shadow;
     COLORREF m_shadowColour;
-    // Which button has the keyboard focus; the concrete dialog names its buttons.
+    // Which button has the keyboard focus and which is the default; the concrete dialog names its
+    // buttons.
     NRDialogFocus m_focus;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/dialogs/DialogFocus.h"
 
+#include "platform/Accessibility.h"
 #include "ui/controls/Button.h"
 
 namespace {
@@ -16,7 +17,27 @@ int NextEnabled(int from, int step, const std::vector<bool>& enabled)
     return -1;
 }
 
+bool MovesFocus(int key)
+{
+    return key == VK_TAB || key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN;
+}
+
 }  // namespace
+
+NRDialogKeyUse DialogKeyUse(const NRDialogKeyStroke& stroke)
+{
+    if (stroke.control || stroke.windows) {
+        const bool copyKey = stroke.key == 'C' || stroke.key == VK_INSERT;
+        return copyKey && stroke.control && !stroke.windows && !stroke.systemKey && !stroke.repeat
+                   ? NRDialogKeyUse::kCopy
+                   : NRDialogKeyUse::kNothing;
+    }
+    if (stroke.repeat)
+        return !stroke.systemKey && MovesFocus(stroke.key) ? NRDialogKeyUse::kMoveFocus : NRDialogKeyUse::kNothing;
+    if (stroke.systemKey && stroke.key == VK_F4)
+        return NRDialogKeyUse::kClose;
+    return NRDialogKeyUse::kAnswer;
+}
 
 int FirstFocus(int defaultIndex, const std::vector<bool>& enabled)
 {
@@ -64,7 +85,8 @@ void NRDialogFocus::SetButtons(std::vector<NRButton*> buttons, int defaultIndex)
     m_buttons = std::move(buttons);
     m_default = defaultIndex;
     for (NRButton* button : m_buttons)
-        button->SetFocusable(true);
+        button->SetGroup(this);
+    m_holdsFocus = false;
     m_focused = FirstFocus(m_default, Enabled());
 }
 
@@ -77,24 +99,71 @@ std::vector<bool> NRDialogFocus::Enabled() const
     return enabled;
 }
 
+int NRDialogFocus::IndexOf(const NRButton& button) const
+{
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        if (m_buttons[i] == &button)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool NRDialogFocus::IsFocusedButton(const NRButton& button) const
+{
+    return m_holdsFocus && m_focused >= 0 && IndexOf(button) == m_focused;
+}
+
+bool NRDialogFocus::IsDefaultButton(const NRButton& button) const
+{
+    const int index = IndexOf(button);
+    return index >= 0 && index == Default();
+}
+
+void NRDialogFocus::KeepFocusOn(int index)
+{
+    const int oldDefault = Default();
+    m_focused = index;
+    if (Default() == oldDefault)
+        return;
+    for (const int changed : {oldDefault, Default()}) {
+        if (changed < 0 || changed >= static_cast<int>(m_buttons.size()))
+            continue;
+        NRButton& button = *m_buttons[static_cast<size_t>(changed)];
+        button.Invalidate(true);
+        NotifyAccessibilityEvent(EVENT_OBJECT_STATECHANGE, button.Handle(), OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+void NRDialogFocus::ButtonFocusChanged(const NRButton& button, bool gained)
+{
+    const int index = IndexOf(button);
+    if (gained) {
+        m_holdsFocus = true;
+        KeepFocusOn(index);
+    } else if (index == m_focused) {
+        // Kept while another window is active, to come back to; the default stays with it.
+        m_holdsFocus = false;
+    }
+}
+
 void NRDialogFocus::FocusAt(int index)
 {
-    m_focused = index;
+    KeepFocusOn(index);
     ::SetFocus(m_buttons[static_cast<size_t>(index)]->Handle());
 }
 
 void NRDialogFocus::Restore(HWND dialog)
 {
     const std::vector<bool> enabled = Enabled();
-    if (m_focused < 0 || m_focused >= static_cast<int>(enabled.size()) || !enabled[static_cast<size_t>(m_focused)])
-        m_focused = FirstFocus(m_default, enabled);
-    if (m_focused >= 0)
-        FocusAt(m_focused);
+    int focus = m_focused;
+    if (focus < 0 || focus >= static_cast<int>(enabled.size()) || !enabled[static_cast<size_t>(focus)])
+        focus = FirstFocus(m_default, enabled);
+    if (focus >= 0)
+        FocusAt(focus);
     else
         ::SetFocus(dialog);
 }
 
-bool NRDialogFocus::KeyDown(int key, bool shift)
+bool NRDialogFocus::KeyDown(int key, bool shift, bool mayPress)
 {
     const std::vector<bool> enabled = Enabled();
     // The button the box keeps the focus on, also while another window is active (keys may still
@@ -107,11 +176,19 @@ bool NRDialogFocus::KeyDown(int key, bool shift)
         FocusAt(effect.target);
         return true;
     case NRFocusKeyEffect::kPress:
-        m_buttons[static_cast<size_t>(effect.target)]->Activate();
-        return true;
+        return mayPress && Press(effect.target);
     default:
         return false;
     }
+}
+
+bool NRDialogFocus::Press(int index)
+{
+    const std::vector<bool> enabled = Enabled();
+    if (index < 0 || index >= static_cast<int>(enabled.size()) || !enabled[static_cast<size_t>(index)])
+        return false;
+    m_buttons[static_cast<size_t>(index)]->Activate();
+    return true;
 }
 
 void NRDialogFocus::Requested(const NRControl* sender)

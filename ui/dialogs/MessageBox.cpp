@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/Clipboard.h"
 #include "platform/Error.h"
 #include "ui/framework/AppState.h"
 #include "ui/controls/Control.h"
@@ -85,9 +86,6 @@ void NRMessageBoxButtons::DescribeButtonKeys(int index)
 {
     const std::vector<int>& keys = m_keys[index];
     m_buttons[index].SetShortcut(keys.empty() ? std::string() : KeyName(keys.front()));
-    const int defaultButton = DefaultButton();
-    for (int i = 0; i < m_buttonCount; ++i)
-        m_buttons[i].SetDefault(i == defaultButton);
 }
 
 int NRMessageBoxButtons::DefaultButton() const
@@ -98,12 +96,31 @@ int NRMessageBoxButtons::DefaultButton() const
     return 0;
 }
 
-int NRMessageBoxButtons::EscapeButton() const
+int NRMessageBoxButtons::ButtonForKey(int key) const
 {
     for (int i = 0; i < m_buttonCount; ++i)
-        if (std::find(m_keys[i].begin(), m_keys[i].end(), kEscape) != m_keys[i].end())
+        if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end())
             return i;
     return -1;
+}
+
+std::string MessageBoxClipboardText(const std::string& title, const std::string& text,
+                                    const std::vector<std::string>& buttons)
+{
+    // As a standard message box puts itself there: title, text and buttons between rules.
+    const std::string rule = "---------------------------\r\n";
+    std::string lines;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = text.find('\n', start);
+        lines += text.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\r\n";
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    std::string row;
+    for (const std::string& button : buttons)
+        row += button + "   ";
+    return rule + title + "\r\n" + rule + lines + rule + row + "\r\n" + rule;
 }
 
 int NRMessageBoxButtons::ResultOfButton(int type, int index)
@@ -173,32 +190,6 @@ void NRMessageBoxButtons::PlaceButtons(int windowWidth, int windowHeight, SIZE r
 bool NRMessageBoxButtons::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-        // The focus keys first, then the first button with the key presses itself; every key is the
-        // box's, matched or not.
-        const int key = static_cast<unsigned char>(wParam);
-        result = 0;
-        if (message == WM_KEYDOWN && m_focus.KeyDown(key, GetKeyState(VK_SHIFT) < 0))
-            return true;
-        if (message == WM_SYSKEYDOWN && key == VK_F4) {
-            // Alt+F4 does what Escape does; a box that Escape does not answer says so.
-            const int escape = EscapeButton();
-            if (escape >= 0)
-                m_buttons[escape].Activate();
-            else
-                MessageBeep(MB_OK);
-            return true;
-        }
-        for (int i = 0; i < m_buttonCount; ++i) {
-            if (std::find(m_keys[i].begin(), m_keys[i].end(), key) != m_keys[i].end()) {
-                m_buttons[i].Activate();
-                break;
-            }
-        }
-        result = 0;
-        return true;
-    }
     case WM_NR_CLICKED: {
         NRControl* sender = NRControl::FromNotification(Handle(), lParam);
         for (int i = 0; i < m_buttonCount && wParam == 0 && sender; ++i) {
@@ -234,6 +225,18 @@ std::string NRMessageBox::AccessibleName() const
     }
     const std::string message = AccessibleDescription();
     return message.substr(0, message.find('\n'));
+}
+
+void NRMessageBox::CopyToClipboard()
+{
+    std::vector<std::string> captions;
+    for (int i = 0; i < m_buttonCount; ++i)
+        captions.push_back(m_buttons[i].Caption());
+    std::string text = AccessibleDescription();
+    // The pane ends a message that ends with a line break without an empty last line.
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    CopyTextToClipboard(Handle(), MessageBoxClipboardText(AccessibleName(), text, captions));
 }
 
 std::string NRMessageBox::AccessibleDescription() const

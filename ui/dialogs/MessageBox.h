@@ -44,14 +44,13 @@ public:
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
-    // Tells button `index` its first key, and every button whether it is the default, for screen
-    // readers.
+    // Tells button `index` its first key, for screen readers.
     void DescribeButtonKeys(int index);
-    // The button Enter presses when no button has the focus: the one with Enter among its keys,
-    // else the first.
+    // The button the box opens with, and Enter presses while no button has the focus: the one with
+    // Enter among its keys, else the first.
     int DefaultButton() const;
-    // The button with Escape among its keys; -1: none.
-    int EscapeButton() const;
+    // The first button with `key` among its keys; -1: none.
+    int ButtonForKey(int key) const override;
     // Creates the buttons.
     void CreateButtons();
     // The size of the buttons' row, as measured.
@@ -63,6 +62,11 @@ protected:
     NRButton m_buttons[kMaxButtons];
     std::vector<int> m_keys[kMaxButtons];
 };
+
+// What Ctrl+C puts on the clipboard, as a standard message box does: the title, the text's lines
+// and the button captions, each part between lines of dashes, with CR LF line ends.
+std::string MessageBoxClipboardText(const std::string& title, const std::string& text,
+                                    const std::vector<std::string>& buttons);
 
 class NRMessageBox : public NRMessageBoxButtons
 {
@@ -84,6 +88,10 @@ public:
     // text); the message as its description.
     std::string AccessibleName() const override;
     std::string AccessibleDescription() const override;
+
+protected:
+    // Ctrl+C: the box's name, its message and its buttons, as text.
+    void CopyToClipboard() override;
 
 private:
     void OnCreate();

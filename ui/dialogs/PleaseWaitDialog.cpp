@@ -173,12 +173,6 @@ bool NRPleaseWaitDialog::ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wP
             break;
         OnTimer();
         return true;
-    case WM_KEYDOWN:
-        if (m_focus.KeyDown(static_cast<int>(wParam), GetKeyState(VK_SHIFT) < 0))
-            return true;
-        if (wParam == kEscape && m_showCancel)
-            m_cancel.Activate();
-        return true;
     case WM_NR_CLICKED:
         if (wParam == 0 && NRControl::FromNotification(Handle(), lParam) == &m_cancel)
             m_cancelled = true;

@@ -1,8 +1,8 @@
 #pragma once
 // NRPleaseWaitDialog: a message and a moving bar while another process (or thread) works. It closes
-// itself, with result 1, once the handle it watches is signalled. With no handle to watch, or one
-// that cannot be waited on, there is nothing to wait for: it closes at once with result 0, rather
-// than leave the user before a bar that never ends.
+// itself, with result 1, once the handle it watches is signalled, and nothing else closes it. With
+// no handle to watch, or one that cannot be waited on, there is nothing to wait for: it closes at
+// once with result 0, rather than leave the user before a bar that never ends.
 #include <windows.h>
 
 #include <string>
@@ -37,6 +37,13 @@ public:
     long AccessibleState() const override { return STATE_SYSTEM_READONLY | (m_busy ? STATE_SYSTEM_BUSY : 0); }
 
     bool ProcessWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    // Escape (and so Alt+F4 and the system's Close) presses Cancel when it is offered.
+    int ButtonForKey(int key) const override { return key == kEscape && m_showCancel ? 0 : -1; }
+    // Nothing but the handle's signal ends the wait: not Alt+F4, the system's Close, a WM_CLOSE from
+    // another program or a lost mouse capture.
+    bool EndsOnlyByItself() const override { return true; }
 
 private:
     void OnCreate();

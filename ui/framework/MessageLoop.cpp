@@ -85,3 +85,23 @@ int NRMessageLoop::Run()
     }
     return static_cast<int>(m_msg.wParam);
 }
+
+void WaitHandlingMessages(HANDLE handle)
+{
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (quit)
+        PostQuitMessage(static_cast<int>(quitCode));
+}

@@ -52,3 +52,7 @@ private:
     std::vector<NRIdleHandler*> m_idleHandlers;
     MSG m_msg = {};
 };
+
+// Waits until `handle` is signalled (or cannot be waited on) while this thread's messages are
+// dispatched, so its windows keep painting. A WM_QUIT that arrives meanwhile is posted again after.
+void WaitHandlingMessages(HANDLE handle);

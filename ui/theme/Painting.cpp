@@ -6,6 +6,7 @@
 
 #include "platform/SystemLibrary.h"
 #include "ui/theme/DrawContext.h"
+#include "ui/theme/FocusBorder.h"
 #include "ui/theme/GdiObjects.h"
 
 namespace {
@@ -98,20 +99,24 @@ void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush)
 void FocusMark(const NRDrawContext& context, const RECT& rect, COLORREF colour)
 {
     const int dotX = std::max(1, context.ScaleX().Px(1)), dotY = std::max(1, context.ScaleY().Px(1));
+    // The edges as thick as the user set the system's focus rectangle, scaled as the dots are.
+    const SIZE border = FocusBorder();
+    const int sideWidth = std::max(1, context.ScaleX().Px(border.cx));
+    const int edgeHeight = std::max(1, context.ScaleY().Px(border.cy));
     const RECT mark = {rect.left + 2 * dotX, rect.top + 2 * dotY, rect.right - 2 * dotX, rect.bottom - 2 * dotY};
-    if (mark.right - mark.left < 2 * dotX || mark.bottom - mark.top < 2 * dotY)
+    if (mark.right - mark.left < 2 * sideWidth || mark.bottom - mark.top < 2 * edgeHeight)
         return;
     NRBrushHandle brush(::CreateSolidBrush(colour));
     // One dot, one gap, along each edge, as the system's focus rectangle is dotted.
     for (int x = mark.left; x < mark.right; x += 2 * dotX) {
-        const RECT top = {x, mark.top, std::min<int>(x + dotX, mark.right), mark.top + dotY};
-        const RECT bottom = {x, mark.bottom - dotY, std::min<int>(x + dotX, mark.right), mark.bottom};
+        const RECT top = {x, mark.top, std::min<int>(x + dotX, mark.right), mark.top + edgeHeight};
+        const RECT bottom = {x, mark.bottom - edgeHeight, std::min<int>(x + dotX, mark.right), mark.bottom};
         ::FillRect(context.Dc(), &top, brush.Get());
         ::FillRect(context.Dc(), &bottom, brush.Get());
     }
     for (int y = mark.top; y < mark.bottom; y += 2 * dotY) {
-        const RECT left = {mark.left, y, mark.left + dotX, std::min<int>(y + dotY, mark.bottom)};
-        const RECT right = {mark.right - dotX, y, mark.right, std::min<int>(y + dotY, mark.bottom)};
+        const RECT left = {mark.left, y, mark.left + sideWidth, std::min<int>(y + dotY, mark.bottom)};
+        const RECT right = {mark.right - sideWidth, y, mark.right, std::min<int>(y + dotY, mark.bottom)};
         ::FillRect(context.Dc(), &left, brush.Get());
         ::FillRect(context.Dc(), &right, brush.Get());
     }

@@ -22,7 +22,8 @@ void HorizontalGradient(const NRDrawContext& context, int left, int top, int rig
 void FrameScaled(const NRDrawContext& context, const RECT& rect, HBRUSH brush);
 
 // The keyboard focus mark: a dotted rectangle two toolkit pixels inside `rect`, dots and gaps one
-// scaled pixel long, in `colour`.
+// scaled pixel long, its edges as thick as the user's focus border (FocusBorder), scaled, in
+// `colour`.
 void FocusMark(const NRDrawContext& context, const RECT& rect, COLORREF colour);
 
 // Draws `text` from (x, y) with the current-position alignment, moved left by its width when the
