@@ -115,6 +115,8 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
                                  stored[1] == ':' && stored[2] == '\\';
     if (!driveLetterPath)
         return InstallDirectoryCheck::NotAbsolute;
+    // GetFullPathNameW reads "/" as a separator: C:\Nox/..\Windows is C:\Windows\ to it. The
+    // names are checked as it reads them, before it drops "." and ".." and keeps a trailing blank.
     std::string separated = stored;
     std::replace(separated.begin(), separated.end(), '/', '\\');
     const InstallDirectoryCheck names = CheckFolderNames(separated);
@@ -125,18 +127,14 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
         return InstallDirectoryCheck::NotLocalFixedDrive;
 
     // From here on only GetFullPathNameW's answer is used.
-    std::wstring full = CanonicalFolder(AnsiToWide(stored));
+    const std::wstring full = CanonicalFolder(AnsiToWide(stored));
     if (full.empty() || full.size() + kLongPrefixChars + kLongestFileBelow >= kMaxLongPathChars)
         return InstallDirectoryCheck::TooLong;
-    const std::string canonical = WideToAnsi(full);
-    const InstallDirectoryCheck canonicalNames = CheckFolderNames(canonical);
-    if (canonicalNames != InstallDirectoryCheck::Accepted)
-        return canonicalNames;
     if (full.size() <= 3)
         return InstallDirectoryCheck::DriveRoot;
     if (InsideWindowsFolder(full))
         return InstallDirectoryCheck::WindowsFolder;
-    accepted = canonical;
+    accepted = WideToAnsi(full);
     return InstallDirectoryCheck::Accepted;
 }
 

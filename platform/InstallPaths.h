@@ -24,8 +24,7 @@ enum class InstallDirectoryCheck
 // that Windows reads two ways, neither a drive's root nor the Windows folder or inside it. `accepted`
 // is the folder in its one canonical form (GetFullPathNameW, short names made long where the folder
 // exists), with a final backslash, which the stored value may lack: every later use takes this form.
-// The names are checked in the stored value, with "/" read as the separator it is to Windows, and
-// again in the canonical form.
+// The names are checked as GetFullPathNameW reads the stored value, "/" as a separator.
 InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::string& accepted,
                                             UINT(WINAPI* driveType)(LPCSTR root) = GetDriveTypeA);
 

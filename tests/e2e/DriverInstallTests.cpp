@@ -199,6 +199,36 @@ TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
     EXPECT_EQ((std::vector<std::string>{kConsent, Failure("Could not create ethernet driver path")}), dialogs);
 }
 
+TEST_F(DriverInstall, AnInstallFolderReachedThroughALinkGetsNothingWrittenIntoIt)
+{
+    // "Linked" is a link to "elsewhere" (made by the test fixture): the elevated run writes neither
+    // the package copy nor its log there, on either path.
+    const std::string install = BuildFile("linked-install\\Linked\\NoxTools\\");
+    const std::string target = BuildFile("linked-install\\elsewhere\\NoxTools\\");
+    SetInstallDirectory(&install);
+    const struct
+    {
+        const char* windows;
+        const char* last;
+    } cases[] = {
+        {"win10", "Could not create ethernet driver path\nWill exit setup now"},
+        {"win7", kSetupComplete},
+    };
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        std::vector<std::string> dialogs;
+        {
+            InstallerRun run("NoxSetup.exe", c.windows);
+            DialogAnswerer user(run.Process().Id(), {'Y', VK_RETURN}, 20000);
+            for (const auto& dialog : user.Dialogs())
+                dialogs.push_back(dialog.text);
+            EXPECT_EQ(0u, run.WaitForExit()) << c.windows;
+        }
+        EXPECT_EQ((std::vector<std::string>{kConsent, c.last}), dialogs) << c.windows;
+        EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FileNames(target + "*")) << c.windows;
+    }
+}
+
 TEST_F(DriverInstall, AnUpToDateDriverOnWindows10IsLeftAloneWithoutAskingForRights)
 {
     ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\v2\\NxNtSp50.sys")));
