@@ -350,6 +350,9 @@ TEST_F(DriverInstall, Windows7InstallsDirectlyWithTheCarriedLibraryNeverTheInsta
               run.log);
     EXPECT_EQ("5.70.20.2", DriverVersion("NxNtSp50.SYS"));
     EXPECT_EQ("5.70.20.2", DriverVersion("NxNtMp50.SYS"));
+    for (const char* image : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
+        EXPECT_EQ("AMD64", ImageMachine(DriverFolder() + image)) << image << ": the images a 64-bit kernel loads";
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new"));
     EXPECT_TRUE(ServiceRegistered()) << "by the installer's own copy of the library";
     EXPECT_EQ(std::vector<std::string>{}, FileNames(InstallFile("*.loaded"))) << "nothing loaded from the install folder";
 
