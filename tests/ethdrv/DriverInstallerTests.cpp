@@ -203,8 +203,8 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
     EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"))
         << "redirection is on again: system32 leads to SysWOW64, which holds no driver";
 
-    // The second image cannot be written (a folder of its name): the failure leaves the block with
-    // redirection restored all the same.
+    // The second image cannot take its place (a folder of its name): the failure leaves the block
+    // with redirection restored all the same, and without the first image, which goes in only with it.
     RemoveInstalledDriver();
     const std::string blocker = DriverFolder() + "NxNtMp50.SYS";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
@@ -214,7 +214,8 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
     ASSERT_EQ(1u, host.boxes.size());
     EXPECT_EQ(std::string("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS") + kExit,
               host.boxes[0].text);
-    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new"));
     EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS")) << "redirection is on again";
 }
 #endif
