@@ -150,22 +150,25 @@ private:
         return RedirectionOff(m_system.redirectionSwitches(), offFailure, restoreFailure);
     }
 
+    // The Windows folder, with a final backslash, and the driver file in it, asked for where each
+    // path is used: what "system32" names depends on whether this thread has redirection off.
+    std::string WindowsFolder() const { return m_system.windowsFolder(); }
+    std::string DriverFile() const { return WindowsFolder() + "system32\\drivers\\NxNtSp50.sys"; }
+
     // The driver file's version, read with redirection off: the native driver folder, not SysWOW64.
     // The reader's library was bound before, since none can be loaded inside.
     bool ReadDriverVersion(const char* failure, FileVersion& version) const
     {
         RedirectionOff redirection = TurnRedirectionOff(failure, failure);
-        const bool hasVersion = m_versions.Read(m_driverFile, version);
+        const bool hasVersion = m_versions.Read(DriverFile(), version);
         redirection.Restore();
         return hasVersion;
     }
 
     bool DecideWhetherToInstall()
     {
-        m_windowsDirectory = m_system.windowsFolder();
-        if (m_windowsDirectory.empty())
+        if (WindowsFolder().empty())
             throw NRError("Could not gain check access to - windows\\system32\\");
-        m_driverFile = m_windowsDirectory + "system32\\drivers\\NxNtSp50.sys";
 
         FileVersion version;
         const bool hasVersion = ReadDriverVersion("Could not gain check access to - windows\\system32\\", version);
@@ -207,7 +210,7 @@ private:
             throw NRError("Could not create ethernet driver path");
 
         std::vector<std::string> lines;
-        if (!RunRedirectedChild(lines, m_windowsDirectory + "System32\\sc.exe query NxNtSp50", m_host))
+        if (!RunRedirectedChild(lines, WindowsFolder() + "System32\\sc.exe query NxNtSp50", m_host))
             throw NRError("Could not determine if NxNtSp50 is running");
         for (const std::string& line : lines) {
             if (line.find("RUNNING") != std::string::npos)
@@ -246,7 +249,7 @@ private:
         if (!ReadDriverVersion(kVerifyFailure, version)) {
             m_host.AddLine("Copying ethernet driver");
             RedirectionOff redirection = TurnRedirectionOff(kVerifyFailure, kVerifyFailure);
-            if (!m_system.extractResource(DriverPackage::kV2Driver, DriverPackage::kResourceType, m_driverFile))
+            if (!m_system.extractResource(DriverPackage::kV2Driver, DriverPackage::kResourceType, DriverFile()))
                 throw NRError("Could not install v2 ethernet driver - NxNtSp50.sys");
             redirection.Restore();
         } else if (!SameVersion(version, kCurrentDriverVersion)) {
@@ -298,7 +301,7 @@ private:
     {
         RedirectionOff redirection = TurnRedirectionOff("Could not gain access to - windows\\system32\\",
                                                         "Could not revert access to - windows\\system32\\");
-        const std::string folder = m_windowsDirectory + "system32\\drivers\\";
+        const std::string folder = WindowsFolder() + "system32\\drivers\\";
         FileReplacement spr(folder + images.spr.name, m_system.writeDriverImage);
         FileReplacement mpr(folder + images.mpr.name, m_system.writeDriverImage);
         if (!WriteImage(images.spr, spr))
@@ -330,8 +333,6 @@ private:
     InstallHost& m_host;
     const DriverInstallSystem& m_system;
     const FileVersionReader m_versions;
-    std::string m_windowsDirectory;
-    std::string m_driverFile;
 };
 
 }  // namespace

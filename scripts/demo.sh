@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds both installers and runs the shipped one (the signed 32-bit
-# build/i686/NoxSetup.exe, under WoW64 as on 64-bit Windows; the 64-bit build where the kernel runs
-# no 32-bit code) on a demo Wine prefix that holds a Nox Racing installation: on your display when
+# build/i686/NoxSetup.exe, under WoW64 as on 64-bit Windows, in the WoW64 root of scripts/wow64-root.sh:
+# natively, or through qemu-i386 where the kernel runs no 32-bit code; the 64-bit build with the
+# host's Wine only where that root cannot be had) on a demo Wine prefix that holds a Nox Racing installation: on your display when
 # DISPLAY is set (you answer its boxes), otherwise on a virtual one (the script types the answers
 # with xdotool). Two real installations of the ethernet driver: as Windows 10 on the dark palette
 # (the v2 path: the stand-in protocol installer registers the service), then as Windows 7 on the
@@ -14,8 +15,19 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 . scripts/take-tree-lock.sh
-scripts/install-deps.sh
-scripts/build.sh
+# The shipped installer runs in the WoW64 root: this script runs itself once more in its namespace.
+if [ -z "${NOX_WOW64_ROOT:-}" ]; then
+  scripts/install-deps.sh
+  scripts/build.sh
+  if how=$(scripts/wow64-root.sh check); then
+    exec scripts/wow64-root.sh run "$root/scripts/demo.sh" "$@"
+  fi
+  [ $? -eq 1 ] || { echo "The WoW64 root's 32-bit Wine does not start: $how" >&2; exit 1; }
+  tree=x86_64 library=x64
+  what="the 64-bit build with the host's Wine, since the shipped 32-bit one cannot run here: $how"
+else
+  tree=i686 library=x86 what="the shipped 32-bit installer, under WoW64, $NOX_WOW64_HOW"
+fi
 
 demo="$root/build/demo"
 shots="$demo/screenshots"
@@ -25,15 +37,6 @@ mkdir -p "$shots"
 on_user_display=${DISPLAY:+yes}
 wine_session_start "$demo/wineprefix" use-user-display
 
-# The shipped installer, unless 32-bit programs cannot run here (a kernel without 32-bit code, or
-# no 32-bit Wine to be had); then the 64-bit build shows the same, and says why.
-if python3 "$root/scripts/runs-32bit-code.py" >"$demo/probe-32bit.txt"; then
-  tree=i686 library=x86 what="the shipped 32-bit installer, under WoW64"
-else
-  [ $? -eq 1 ] || { cat "$demo/probe-32bit.txt" >&2; exit 1; }
-  tree=x86_64 library=x64
-  what="the 64-bit build, since the shipped 32-bit one cannot run here: $(tr '\n' ' ' <"$demo/probe-32bit.txt")"
-fi
 installer="$root/build/$tree/NoxSetup.exe"
 # A 64-bit program: it sees the driver folder as Windows loads drivers from it, not redirected.
 probe="$root/build/x86_64/installer_probe.exe"

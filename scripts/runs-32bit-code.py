@@ -1,21 +1,15 @@
 #!/usr/bin/env python3
-"""Tells whether the 32-bit tests can run here: this kernel runs 32-bit x86 programs, and 32-bit Wine
-is installed and starts.
+"""Tells whether this kernel runs 32-bit x86 programs itself.
 
 IA32 emulation can be left out of a kernel, turned off at boot, or be missing from a virtual
 machine's kernel; the kernel then refuses a 32-bit program with "Exec format error", or the 32-bit
 code faults. The probe writes a minimal i386 program itself and runs it, so it needs no 32-bit
-package. A kernel that hands 32-bit programs to a user-mode emulator (qemu through binfmt_misc)
-counts as one that runs none: every Wine start takes a minute or more there. Then it starts the
-32-bit Wine loader directly (a shell would take a binary the kernel refuses for a script and run it
-as one). Where that loader is missing, scripts/install-deps.sh must have said why in
-build/wine32-unavailable.txt; a loader missing for no recorded reason is a fault of the set-up.
+package. A kernel that hands 32-bit programs to a user-mode emulator (a binfmt_misc handler) counts
+as one that runs none. scripts/wow64-root.sh asks it inside a user namespace whose binfmt_misc is
+still empty, and registers qemu-i386 there when the answer is no.
 
-With --kernel-only, only the kernel is asked (before any 32-bit package is installed).
-
-Exit code: 0 runs them; 1 they cannot run here, for the reason on standard output's first line
-(the kernel runs no 32-bit code, or 32-bit Wine could not be installed); 2 anything else, which is a
-fault of the machine's set-up and not a reason to skip.
+Exit code: 0 it runs them; 1 it does not, for the reason on standard output's first line; 2 the probe
+itself failed.
 """
 import errno
 import glob
@@ -25,9 +19,6 @@ import subprocess
 import sys
 import tempfile
 
-WINE32_LOADER = "/usr/lib/wine/wine"
-WINE32_UNAVAILABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build",
-                                  "wine32-unavailable.txt")
 # An i386 executable's ELF header as binfmt_misc prints a handler's magic: class 32-bit, little
 # endian, version 1, then e_type 2 (executable) and e_machine 3 (i386) at offset 16.
 I386_MAGIC_START = "7f454c4601010100"
@@ -98,17 +89,6 @@ def main():
         print(KERNEL_RUNS_NONE)
         print(refusal)
         return 1
-    if "--kernel-only" in sys.argv[1:]:
-        return 0
-    if not os.path.exists(WINE32_LOADER) and os.path.exists(WINE32_UNAVAILABLE):
-        with open(WINE32_UNAVAILABLE) as recorded:
-            print("32-bit Wine could not be installed: %s" % recorded.read().strip())
-        return 1
-    try:
-        subprocess.run([WINE32_LOADER, "--version"], check=True, capture_output=True, timeout=60)
-    except (OSError, subprocess.SubprocessError, ValueError) as error:
-        print("32-bit Wine cannot start: %s" % error, file=sys.stderr)
-        return 2
     return 0
 
 

@@ -5,20 +5,35 @@
 #   wine_run SECONDS ARGS...                       runs wine64 with a time limit
 #   wine_session_set_dpi DPI                       sets the prefix's DPI and restarts the server with it
 
+#
+# Inside scripts/wow64-root.sh run (NOX_WOW64_ROOT set), Wine is the root's, with 32-bit Wine beside
+# the 64-bit one; otherwise the host's 64-bit Wine.
+
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+in_root=""
+if [ -n "${NOX_WOW64_ROOT:-}" ]; then
+  in_root="$(cd "$(dirname "$0")" && pwd)/in-wow64-root"
+  [ -x "$in_root" ] || in_root="$(pwd)/scripts/in-wow64-root"
+  [ -x "$NOX_WOW64_ROOT$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+else
+  [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+fi
 
 wine_run() {
   seconds=$1; shift
-  timeout -k 5 "$seconds" "$WINE64" "$@"
+  timeout -k 5 "$seconds" ${in_root:+"$in_root"} "$WINE64" "$@"
+}
+# wineserver ARGS...: the session's server program; the caller's capabilities (see as_user below).
+wineserver() {
+  ${as_user:-} ${in_root:+"$in_root"} "$WINESERVER" "$@"
 }
 
 wine_session_stop() {
   if [ -n "${WINEPREFIX:-}" ] && [ "${NOX_STARTED_WINESERVER:-}" = yes ]; then
-    timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
+    timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -k >/dev/null 2>&1 || true
     # Its processes end with it; the display goes only after them.
-    timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
+    timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
   if [ -n "${NOX_XVFB_PID:-}" ]; then
     kill "$NOX_XVFB_PID" 2>/dev/null || true
@@ -47,9 +62,9 @@ start_xvfb() {
 # saves the registry, and ends every program of the session) and starts again on the same display.
 wine_session_set_dpi() {
   wine_run 60 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-  timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
-  ${as_user:-} "$WINESERVER" -p >/dev/null 2>&1
+  timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -k >/dev/null 2>&1 || true
+  timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -w >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1
   wine_run 120 cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
@@ -71,13 +86,13 @@ wine_session_start() {
   fi
   # One session per prefix: a server started elsewhere serves another display, and windows of two
   # displays on one server break each other.
-  if "$WINESERVER" -k0 >/dev/null 2>&1; then
+  if ${in_root:+"$in_root"} "$WINESERVER" -k0 >/dev/null 2>&1; then
     echo "A Wine session is already open on $WINEPREFIX; end it first: WINEPREFIX=$WINEPREFIX $WINESERVER -k" >&2
     return 1
   fi
   # The persistent server makes each Wine start take a tenth of a second instead of three.
   NOX_STARTED_WINESERVER=yes
-  $as_user "$WINESERVER" -p >/dev/null 2>&1
+  wineserver -p >/dev/null 2>&1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX (once per build tree)"
     WINEDLLOVERRIDES="mscoree,mshtml=" wine_run 300 wineboot -i >/dev/null 2>&1
@@ -86,9 +101,9 @@ wine_session_start() {
     wine_run 60 reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1 || true
     # Creating a prefix leaves two service managers running, and each refuses to start a service
     # while the other holds the database ("Service database locked"). A new server starts clean.
-    timeout 20 "$WINESERVER" -k >/dev/null 2>&1 || true
-    timeout 20 "$WINESERVER" -w >/dev/null 2>&1 || true
-    $as_user "$WINESERVER" -p >/dev/null 2>&1
+    timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -k >/dev/null 2>&1 || true
+    timeout 20 ${in_root:+"$in_root"} "$WINESERVER" -w >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1
   fi
   # No window manager runs on the virtual display: windows Wine leaves to one would wait two
   # seconds for it each time they hide. On the user's display its window manager takes them.

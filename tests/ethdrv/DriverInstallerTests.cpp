@@ -80,6 +80,7 @@ protected:
     {
         DriverInstallSystem system = {rights, start, extract};
         system.redirectionSwitches = RedirectionRecorder::Switches;
+        system.windowsFolder = RedirectionRecorder::WindowsFolderAsSeen;
         return system;
     }
 
@@ -189,18 +190,19 @@ TEST_F(DriverInstallerTest, AVendorLibraryThatCannotBeWrittenIsNotFound)
     EXPECT_EQ(std::vector<std::string>{}, RunFolders());
 }
 
-#ifndef _WIN64
-// Only the shipped 32-bit program is redirected: its "system32" is SysWOW64 until it turns that off.
+// Only the shipped 32-bit program is redirected: its "system32" is SysWOW64 until it turns that off
+// (in the 64-bit program, the recorder's stand-in for it).
 TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAndRestoresRedirection)
 {
-    ASSERT_TRUE(QueryWow64Process()) << "the 32-bit tests run on 64-bit Windows (WoW64)";
+    if (sizeof(void*) == 4)
+        ASSERT_TRUE(QueryWow64Process()) << "the 32-bit tests run on 64-bit Windows (WoW64)";
     RunOn(OsWin7, true, "Win7 x64");
     InstallEthernetDrivers(m_host, m_system);
     EXPECT_EQ(2, m_redirection.offCalls) << "the version check and the two images";
     EXPECT_EQ(0, m_host.closes);
     EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
     EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtMp50.SYS"));
-    EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"))
+    EXPECT_EQ("missing", FileVersionText(RedirectionRecorder::RedirectedDriverFolder() + "NxNtSp50.SYS"))
         << "redirection is on again: system32 leads to SysWOW64, which holds no driver";
 
     // The second image cannot take its place (a folder of its name): the failure leaves the block
@@ -216,9 +218,9 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
               host.boxes[0].text);
     EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
     EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new"));
-    EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS")) << "redirection is on again";
+    EXPECT_EQ("missing", FileVersionText(RedirectionRecorder::RedirectedDriverFolder() + "NxNtSp50.SYS"))
+        << "redirection is on again";
 }
-#endif
 
 TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
 {

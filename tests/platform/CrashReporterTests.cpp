@@ -165,58 +165,18 @@ std::string WithoutAddresses(const std::string& text)
                               std::regex("0x[0-9A-Fa-f]{8,16}\r?\n   Please"), "0xADDR\n   Please");
 }
 
-}  // namespace
-
-TEST(CrashReporter, ACrashLeavesItsErrorFileAndEndsWithTheFatalBox)
+struct CrashCase
 {
-    const std::string tail = "DebugError1 (0)\r\nDebugError2 (0)\r\nDebugError3 (0)\r\nDebugError4 (0)\r\n\r\n";
-    const std::string head = "SoftwareVersion - 2.17.10\r\n\r\n";
-    const struct
-    {
-        const char* mode;
-        std::string file;  // addresses as ADDR
-        const char* code;
-    } cases[] = {
-        {"access",
-         head + "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (2)\r\nExceptionInformation[0] - (1)\r\nExceptionInformation[1] - (0)\r\n\r\n" +
-             tail,
-         "C0000005"},
-        {"chained",
-         head + "ExceptionCode - NONCONTINUABLE EXCEPTION\r\nExceptionFlags - (00000001)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (1)\r\nExceptionInformation[0] - (42)\r\n\r\n"
-                "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (2)\r\nExceptionInformation[0] - (0)\r\nExceptionInformation[1] - (DEAD)\r\n\r\n" +
-             tail,
-         "C0000025"},
-        {"noparams",
-         head + "ExceptionCode - INT DIVIDE BY ZERO\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (0)\r\n\r\n" +
-             tail,
-         "C0000094"},
-        {"unknown",
-         head + "ExceptionCode - UNKNOWN (E0001234)\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (2)\r\nExceptionInformation[0] - (AB)\r\nExceptionInformation[1] - (CD)\r\n\r\n" +
-             tail,
-         "E0001234"},
-        {"stack", "", "C00000FD"},
-        {"two-stacks", "", "C00000FD"},
-        {"heap-locked",
-         head + "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (2)\r\nExceptionInformation[0] - (1)\r\nExceptionInformation[1] - (0)\r\n\r\n" +
-             tail,
-         "C0000005"},
-        {"throw-in-window",
-         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown by a message handler)\r\n" +
-             tail,
-         "E0435058"},
-        {"throw-in-main",
-         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
-                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown out of main)\r\n" +
-             tail,
-         "E0435058"},
-    };
+    const char* mode;
+    std::string file;  // addresses as ADDR; empty: a stack overflow, whatever follows its first line
+    const char* code;
+};
+
+const std::string kCrashFileHead = "SoftwareVersion - 2.17.10\r\n\r\n";
+const std::string kCrashFileTail = "DebugError1 (0)\r\nDebugError2 (0)\r\nDebugError3 (0)\r\nDebugError4 (0)\r\n\r\n";
+
+void ExpectCrashes(const std::vector<CrashCase>& cases)
+{
     for (const auto& c : cases) {
         TempDir dir;
         const std::string exe = CopyExecutable("crasher.exe", dir, "crasher.exe");
@@ -236,6 +196,56 @@ TEST(CrashReporter, ACrashLeavesItsErrorFileAndEndsWithTheFatalBox)
             EXPECT_NE(std::string::npos, crash.lastFile.find("ExceptionCode - STACK OVERFLOW\r\n")) << crash.lastFile;
         }
     }
+}
+
+}  // namespace
+
+TEST(CrashReporter, ACrashLeavesItsErrorFileAndEndsWithTheFatalBox)
+{
+    const std::string& head = kCrashFileHead;
+    const std::string& tail = kCrashFileTail;
+    ExpectCrashes({
+        {"chained",
+         head + "ExceptionCode - NONCONTINUABLE EXCEPTION\r\nExceptionFlags - (00000001)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (1)\r\nExceptionInformation[0] - (42)\r\n\r\n"
+                "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (2)\r\nExceptionInformation[0] - (0)\r\nExceptionInformation[1] - (DEAD)\r\n\r\n" +
+             tail,
+         "C0000025"},
+        {"noparams",
+         head + "ExceptionCode - INT DIVIDE BY ZERO\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (0)\r\n\r\n" +
+             tail,
+         "C0000094"},
+        {"unknown",
+         head + "ExceptionCode - UNKNOWN (E0001234)\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (2)\r\nExceptionInformation[0] - (AB)\r\nExceptionInformation[1] - (CD)\r\n\r\n" +
+             tail,
+         "E0001234"},
+        {"stack", "", "C00000FD"},
+        {"two-stacks", "", "C00000FD"},
+        {"throw-in-window",
+         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown by a message handler)\r\n" +
+             tail,
+         "E0435058"},
+        {"throw-in-main",
+         head + "ExceptionCode - C++ EXCEPTION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                "NumberParameters - (0)\r\n\r\nDebugErrorT (thrown out of main)\r\n" +
+             tail,
+         "E0435058"},
+    });
+}
+
+// Apart from the others: under qemu-i386 a write through a null pointer reaches Wine as an illegal
+// instruction, with no parameters, so the 32-bit run under the emulator leaves this one out.
+TEST(CrashReporter, AnAccessViolationLeavesItsErrorFileWithTheAccessAndAddressEvenWithTheHeapLocked)
+{
+    const std::string violation = kCrashFileHead +
+                                  "ExceptionCode - ACCESS VIOLATION\r\nExceptionFlags - (00000000)\r\nExceptionAddress - (ADDR)\r\n"
+                                  "NumberParameters - (2)\r\nExceptionInformation[0] - (1)\r\nExceptionInformation[1] - (0)\r\n\r\n" +
+                                  kCrashFileTail;
+    ExpectCrashes({{"access", violation, "C0000005"}, {"heap-locked", violation, "C0000005"}});
 }
 
 TEST(CrashReporter, ASecondCrashInTheSameSecondGetsNumberOneAndAnUnwritableFolderStillGetsTheBox)
@@ -260,10 +270,10 @@ TEST(CrashReporter, ASecondCrashInTheSameSecondGetsNumberOneAndAnUnwritableFolde
     if (probe != INVALID_HANDLE_VALUE)
         CloseHandle(probe);
     ASSERT_EQ(INVALID_HANDLE_VALUE, probe) << "the folder must refuse new files";
-    ChildProcess child("\"" + locked + "crasher.exe\" access");
+    ChildProcess child("\"" + locked + "crasher.exe\" noparams");
     HWND box = WaitForProcessWindow(child.Id(), "#32770", 15000);
     ASSERT_TRUE(box);
-    EXPECT_EQ(0u, MessageBoxText(box).find("*** Unhandled Exception!\n   ExpCode: 0xC0000005"));
+    EXPECT_EQ(0u, MessageBoxText(box).find("*** Unhandled Exception!\n   ExpCode: 0xC0000094"));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(child.Wait(10000));
     WIN32_FIND_DATAA found;

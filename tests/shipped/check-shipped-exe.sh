@@ -1,10 +1,11 @@
 #!/bin/sh
-# check-shipped-exe.sh EXE OBJDUMP DENYLIST
+# check-shipped-exe.sh EXE OBJDUMP DENYLIST IMPORTS
 # The shipped installer is a 32-bit GUI program that imports only the known DLLs of Windows 7 to 11
-# (Windows loads any other import from the program's own folder first, before the program runs) and
-# nothing Windows XP or Windows 2000 lack, and carries its version information, manifest and signature.
+# (Windows loads any other import from the program's own folder first, before the program runs),
+# exactly the functions IMPORTS lists (each looked at against Windows XP SP3) and nothing Windows XP
+# or Windows 2000 lack, and carries its version information, manifest and signature.
 set -u
-exe=$1 objdump=$2 denylist=$3
+exe=$1 objdump=$2 denylist=$3 import_list=$4
 strings=$(echo "$objdump" | sed "s/objdump$/strings/")
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -23,6 +24,18 @@ for dll in $dlls; do
 done
 
 imports=$(echo "$headers" | awk '/DLL Name:/ {in_table = 1; next} in_table && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}')
+# The whole table against the committed list, both ways.
+listed=$(mktemp) found=$(mktemp)
+trap 'rm -f "$listed" "$found"' EXIT
+grep -v '^#' "$import_list" | sed '/^$/d' >"$listed"
+echo "$headers" | awk '/DLL Name:/ {dll = tolower($3); next} dll && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print dll " " $3}' |
+  LC_ALL=C sort -u >"$found"
+LC_ALL=C sort -c "$listed" 2>/dev/null || fail "$import_list is not sorted (LC_ALL=C sort -u)"
+new=$(LC_ALL=C comm -13 "$listed" "$found" | tr '\n' ',' | sed 's/,$//')
+gone=$(LC_ALL=C comm -23 "$listed" "$found" | tr '\n' ',' | sed 's/,$//')
+[ -z "$new" ] || fail "imports what $import_list does not list (look each up against Windows XP SP3): $new"
+[ -z "$gone" ] || fail "no longer imports what $import_list lists (take it out of the list): $gone"
+
 for name in $(grep -v '^#' "$denylist"); do
   echo "$imports" | grep -qx "$name" && fail "imports $name, which an older Windows lacks"
 done
@@ -43,5 +56,5 @@ echo "$headers" | sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' | grep -
 echo "$headers" | grep -Eq "^Entry 4 [0-9a-f]+ [0-9a-f]*[1-9a-f][0-9a-f]* Security Directory" \
   || fail "no Authenticode signature"
 
-[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, known DLLs only, nothing older Windows lack, version, manifest, Terminal-Server awareness and signature present"
+[ "$failures" -eq 0 ] && echo "$exe: 32-bit GUI, known DLLs only, the listed imports exactly, nothing older Windows lack, version, manifest, Terminal-Server awareness and signature present"
 [ "$failures" -eq 0 ]

@@ -23,7 +23,7 @@ TEST(ShadowImage, TheKernelFadesOverSixPixelsWithTheDefaults)
     std::vector<int> alongAxis;
     for (int dx = 0; dx <= 5; ++dx)
         alongAxis.push_back(Alpha(kernel[5 * 11 + 5 + dx]));
-    EXPECT_EQ((std::vector<int>{150, 125, 100, 75, 50, 24}), alongAxis);
+    EXPECT_EQ((std::vector<int>{150, 125, 100, 75, 50, 25}), alongAxis);
     EXPECT_EQ(0, Alpha(kernel[0])) << "a corner is beyond the radius";
 
     NRShadowStyle red;
@@ -42,9 +42,9 @@ TEST(ShadowImage, IsTransparentOverTheOwnerAndFadesBesideIt)
         for (int x = 0; x < 195; ++x)
             ASSERT_EQ(0, at(x, y)) << x << "," << y;
     // What shows beside it is the soft edge, fading outwards.
-    EXPECT_EQ((std::vector<int>{125, 100, 75, 50, 24}),
+    EXPECT_EQ((std::vector<int>{125, 100, 75, 50, 25}),
               (std::vector<int>{at(195, 50), at(196, 50), at(197, 50), at(198, 50), at(199, 50)}));
-    EXPECT_EQ((std::vector<int>{125, 24}), (std::vector<int>{at(100, 95), at(100, 99)}));
+    EXPECT_EQ((std::vector<int>{125, 25}), (std::vector<int>{at(100, 95), at(100, 99)}));
     EXPECT_EQ(0, at(199, 0)) << "the corner towards the light stays clear";
     EXPECT_EQ(0, at(199, 99)) << "and the far corner is round";
 }

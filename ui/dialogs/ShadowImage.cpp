@@ -54,7 +54,9 @@ std::vector<std::uint32_t> ShadowKernel(const NRShadowStyle& style)
             if (r < solidRadius)
                 alpha = style.darkness;
             else if (r <= radius)
-                alpha = static_cast<int>((1.0 - (r - solidRadius) / (style.sharpness + 1)) * style.darkness);
+                // Rounded, not truncated: a truncation lands on either side of a whole value (25, 100)
+                // as the x87 unit of the 32-bit program, SSE2 or an emulator carry its last bit.
+                alpha = static_cast<int>(std::lround((1.0 - (r - solidRadius) / (style.sharpness + 1)) * style.darkness));
             if (alpha > 0)
                 kernel[static_cast<std::size_t>((dy + radius) * side + dx + radius)] =
                     Premultiplied(alpha, style.colour);
