@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/FolderHandle.h"
 #include "platform/LinkSafeFile.h"
 #include "platform/Lookups.h"
 #include "platform/ResourceFile.h"
@@ -32,6 +33,11 @@ bool WriteInstallLogStamped(const std::string& installDirectory, const std::stri
 {
     const DWORD attributes = GetFileAttributesLong(installDirectory);
     if (installDirectory.empty() || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    // Held while the log is written: the folder checked to be the one its path names, with no link
+    // on the way, and neither renamed nor deleted meanwhile.
+    NRFolderHandle folder;
+    if (!folder.Open(installDirectory))
         return false;
     const std::string lines = WithCrLf(progressText);
     const std::wstring name = MakeLongPathW(InstallLogFileName(installDirectory, stamp));

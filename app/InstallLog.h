@@ -11,7 +11,8 @@ std::string InstallLogFileName(const std::string& installDirectory, const std::s
 // so the log is always a new file: a name already taken (by a log of the same second, or by a link
 // someone planted) moves on to "Install_log_<stamp> (1).txt" and so on, and a file that turns out to
 // have a second name or to lie outside the folder is deleted again. False, and no file, when the
-// directory does not exist or no log could be written there. Reports nothing.
+// directory does not exist, is a link or is reached through one (it must be the folder its
+// canonical path names), or no log could be written there. Reports nothing.
 bool WriteInstallLog(const std::string& installDirectory, const std::string& progressText);
 // The same with the time stamp given.
 bool WriteInstallLogStamped(const std::string& installDirectory, const std::string& progressText,

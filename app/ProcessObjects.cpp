@@ -9,8 +9,22 @@
 #include "app/Version.h"
 #include "platform/CrashReporter.h"
 #include "platform/Registry.h"
+#include "platform/SystemLibrary.h"
 
-// First of all: whatever fails after this point leaves an error file.
+namespace {
+
+// The very first thing the program runs, ahead of every static object of every file (the lowest
+// priority a program may give): no library that Windows Sockets, the registry, the window objects
+// or the crash reporter load may come from the folder the installer was started in.
+struct LibrarySearchRestriction
+{
+    LibrarySearchRestriction() { RestrictLibrarySearchToSystemFolder(); }
+};
+LibrarySearchRestriction g_librarySearchRestriction __attribute__((init_priority(101)));
+
+}  // namespace
+
+// Then: whatever fails after this point leaves an error file.
 NRCrashReporter g_crashReporter({NOX_VERSION_MAJOR, NOX_VERSION_MINOR, NOX_VERSION_BUILD});
 
 namespace {

@@ -1,10 +1,12 @@
 # The ethernet driver package the installer carries as "NR_ETHERNET" resources. The real package is
 # the driver vendor's and comes from outside the code: point NOX_DRIVER_PACKAGE_DIR at a folder with
 #   v2/NxNtSp50.cat  v2/NxNtSp50.inf  v2/NxNtSp50.sys  v2/ProtInstall.exe  v2/W64N55.dll
-#   direct/NxNtSp50.SYS  direct/NxNtMp50.SYS  direct/W32N55.DLL
-# Without it the build carries the stand-ins from standins/, which the project builds itself (both
-# trees build them 64-bit, as the vendor's package is, except the NDIS library of the direct
-# installation: the installer loads it into its own process, so each tree carries its word size).
+#   direct/NxNtSp50.SYS  direct/NxNtMp50.SYS  direct/i386/NxNtSp50.SYS  direct/i386/NxNtMp50.SYS
+#   direct/W32N55.DLL
+# (the direct images twice: AMD64 for 64-bit kernels, i386 for 32-bit ones). Without it the build
+# carries the stand-ins from standins/, which the project builds itself, each image for the machine
+# of its role, except the NDIS library of the direct installation: the installer loads it into its
+# own process, so each tree carries its word size.
 set(NOX_DRIVER_PACKAGE_DIR "$ENV{NOX_DRIVER_PACKAGE_DIR}" CACHE PATH
   "Folder of the vendor's driver package (v2/ and direct/); empty for the project's stand-ins")
 
@@ -17,6 +19,8 @@ set(NOX_STANDIN_OUTPUTS
   ${NOX_STANDINS_DIR}/package/v2/W64N55.dll
   ${NOX_STANDINS_DIR}/package/direct/NxNtSp50.SYS
   ${NOX_STANDINS_DIR}/package/direct/NxNtMp50.SYS
+  ${NOX_STANDINS_DIR}/package/direct/i386/NxNtSp50.SYS
+  ${NOX_STANDINS_DIR}/package/direct/i386/NxNtMp50.SYS
   ${NOX_STANDINS_DIR}/package/direct/W32N55.DLL
   ${NOX_STANDINS_DIR}/NxNtSp50-5.70.200.0.sys
   ${NOX_STANDINS_DIR}/NxNtSp50-5.70.100.1.sys
@@ -48,6 +52,8 @@ set(NOX_PACKAGE_FILES
   172 direct/NxNtSp50.SYS
   173 direct/NxNtMp50.SYS
   174 direct/W32N55.DLL
+  175 direct/i386/NxNtSp50.SYS
+  176 direct/i386/NxNtMp50.SYS
   177 v2/NxNtSp50.cat
   178 v2/NxNtSp50.inf
   179 v2/NxNtSp50.sys

@@ -44,6 +44,27 @@ constexpr PackageFile kV2Package[] = {
     {DriverPackage::kNdisLibrary64, "W64N55.dll"},
 };
 
+// The direct installation's two images, for one kernel. NxNtSp50.SYS is the file a later run reads
+// to decide whether the driver is installed.
+struct DriverImage
+{
+    int resource;
+    const char* name;
+    const char* failure;
+};
+struct DriverImagePair
+{
+    DriverImage spr;
+    DriverImage mpr;
+};
+constexpr const char* kSprFailure = "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS";
+constexpr const char* kMprFailure = "Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS";
+// A kernel loads only drivers of its own machine.
+constexpr DriverImagePair kAmd64Images = {{DriverPackage::kDirectSprDriver, "NxNtSp50.SYS", kSprFailure},
+                                          {DriverPackage::kDirectMprDriver, "NxNtMp50.SYS", kMprFailure}};
+constexpr DriverImagePair kI386Images = {{DriverPackage::kDirectSprDriver32, "NxNtSp50.SYS", kSprFailure},
+                                         {DriverPackage::kDirectMprDriver32, "NxNtMp50.SYS", kMprFailure}};
+
 bool SameVersion(const FileVersion& a, const FileVersion& b)
 {
     return a.major == b.major && a.minor == b.minor && a.build == b.build && a.revision == b.revision;
@@ -242,15 +263,8 @@ private:
     void InstallDirect()
     {
         m_host.AddLine("Installing ethernet drivers for " + g_osName);
-        RedirectionOff redirection = TurnRedirectionOff("Could not gain access to - windows\\system32\\",
-                                                        "Could not revert access to - windows\\system32\\");
-        if (!m_system.extractResource(DriverPackage::kDirectSprDriver, DriverPackage::kResourceType,
-                                      WindowsFolder() + "system32\\drivers\\NxNtSp50.SYS"))
-            throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS");
-        if (!m_system.extractResource(DriverPackage::kDirectMprDriver, DriverPackage::kResourceType,
-                                      WindowsFolder() + "system32\\drivers\\NxNtMp50.SYS"))
-            throw NRError("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS");
-        redirection.Restore();
+        // g_isWow64: a 64-bit kernel (the 64-bit build sets it too).
+        InstallDriverImages(g_isWow64 ? kAmd64Images : kI386Images);
 
         // The installer's own copy, never one from the install folder, which users may write.
         RunFolder runFolder(WindowsTemporaryFolder());
@@ -281,6 +295,37 @@ private:
         m_host.AddLine((created ? "Ethernet NDIS Service Created - " : "Ethernet NDIS Service NOT Created - ") +
                        serviceName);
         setDacl(serviceName.c_str());
+    }
+
+    // Both images go in or neither: each is written whole beside its old file first, then MPR takes
+    // its place and SPR last, so a run stopped in between leaves the SPR file a later run reads as
+    // it was, and that run installs again; when SPR cannot take its place, MPR is put back.
+    void InstallDriverImages(const DriverImagePair& images)
+    {
+        RedirectionOff redirection = TurnRedirectionOff("Could not gain access to - windows\\system32\\",
+                                                        "Could not revert access to - windows\\system32\\");
+        const std::string folder = WindowsFolder() + "system32\\drivers\\";
+        FileReplacement spr(folder + images.spr.name, m_system.writeDriverImage);
+        FileReplacement mpr(folder + images.mpr.name, m_system.writeDriverImage);
+        if (!WriteImage(images.spr, spr))
+            throw NRError(images.spr.failure);
+        if (!WriteImage(images.mpr, mpr))
+            throw NRError(images.mpr.failure);
+        if (!mpr.KeepOld() || !mpr.PutInPlace())
+            throw NRError(images.mpr.failure);
+        if (!spr.PutInPlace()) {
+            mpr.PutBack();
+            throw NRError(images.spr.failure);
+        }
+        redirection.Restore();
+    }
+
+    static bool WriteImage(const DriverImage& image, FileReplacement& replacement)
+    {
+        const void* bytes = nullptr;
+        DWORD size = 0;
+        return FindResourceBytes(image.resource, DriverPackage::kResourceType, bytes, size) &&
+               replacement.Write(bytes, size);
     }
 
     ExtractNewFileFn ExtractNew() const

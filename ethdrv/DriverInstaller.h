@@ -8,6 +8,7 @@
 // say goes to its host.
 #include <string>
 
+#include "platform/FileReplacement.h"
 #include "platform/Handle.h"
 #include "platform/Lookups.h"
 #include "platform/SystemInfo.h"
@@ -17,8 +18,11 @@ class InstallHost;
 // The resources of the driver package.
 namespace DriverPackage {
 constexpr const char* kResourceType = "NR_ETHERNET";
+// The direct installation's images for a 64-bit kernel (AMD64) and for a 32-bit one (i386).
 constexpr int kDirectSprDriver = 172;  // to system32\drivers\NxNtSp50.SYS
 constexpr int kDirectMprDriver = 173;  // to system32\drivers\NxNtMp50.SYS
+constexpr int kDirectSprDriver32 = 175;
+constexpr int kDirectMprDriver32 = 176;
 constexpr int kDirectNdisLibrary = 174;  // W32N55.DLL, loaded from the run's own folder
 constexpr int kCatalogue = 177;
 constexpr int kSetupInformation = 178;
@@ -57,6 +61,8 @@ struct DriverInstallSystem
     std::string (*windowsFolder)() = SystemWindowsFolder;
     // Writes a resource to a new file in the run's own folder; null: ExtractResourceToNewFile.
     bool (*extractNewResource)(int resource, const char* type, const std::string& path) = nullptr;
+    // Writes the direct installation's images; null: WriteFile.
+    FileWriteFn writeDriverImage = nullptr;
 };
 extern const DriverInstallSystem kWindowsDriverInstallSystem;
 

@@ -8,11 +8,16 @@ bool PackageCopy::Open(const std::string& folder)
     std::string path = folder;
     while (!path.empty() && path.back() == '\\')
         path.pop_back();
-    // An existing folder (or link, or file) of that name makes this fail; the open decides.
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string::npos)
+        return false;
+    // The install folder first, checked to be the folder its path names; the package folder is made
+    // and opened relative to its handle, and checked in turn.
+    NRFolderHandle installFolder;
+    if (!installFolder.Open(path.substr(0, slash + 1)))
+        return false;
     InstallerFolderSecurity security;
-    if (security.Ready())
-        CreateDirectoryW(MakeLongPathW(path).c_str(), security.Attributes());
-    return m_folder.Open(path);
+    return security.Ready() && m_folder.OpenInside(installFolder, path.substr(slash + 1), path, security.Attributes());
 }
 
 bool PackageCopy::Write(int resource, const char* type, const char* name)

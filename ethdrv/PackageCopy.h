@@ -10,8 +10,9 @@
 class PackageCopy
 {
 public:
-    // Makes the folder (a full path with a final backslash) when it is missing, with the installer
-    // folder's access list, and opens it. False when it is a link or no folder, or cannot be made.
+    // Makes the folder (a full canonical path with a final backslash) when it is missing, with the
+    // installer folder's access list, and opens it. False when it or the folder above it is a link
+    // or no folder, when either is not the folder its path names, or when it cannot be made.
     bool Open(const std::string& folder);
     // Replaces the file `name` in the folder with resource `resource` of `type`.
     bool Write(int resource, const char* type, const char* name);

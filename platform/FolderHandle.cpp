@@ -2,6 +2,9 @@
 
 #include <winternl.h>
 
+#include <vector>
+
+#include "platform/FileReplacement.h"
 #include "platform/LinkSafeFile.h"
 #include "platform/ResourceFile.h"
 #include "platform/Text.h"
@@ -13,6 +16,8 @@ typedef NTSTATUS(NTAPI* NtCreateFileFn)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES
 typedef NTSTATUS(NTAPI* NtSetInformationFileFn)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
 
 constexpr ULONG kFileBasicInformation = 4;
+constexpr ULONG kFileRenameInformation = 10;
+constexpr std::size_t kLongPathChars = 32768;
 constexpr NTSTATUS kObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022);
 
@@ -35,7 +40,7 @@ Function NtdllFunction(const char* name)
 // Opens `name` relative to `folder`; a link at that name is opened as the link itself. NT's own
 // call, as Win32 has no open relative to a handle.
 NTSTATUS OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK access, ULONG share, ULONG disposition,
-                      ULONG options, NRHandle& file)
+                      ULONG options, NRHandle& file, SECURITY_ATTRIBUTES* security = nullptr)
 {
     static const auto create = NtdllFunction<NtCreateFileFn>("NtCreateFile");
     if (!create)
@@ -45,7 +50,8 @@ NTSTATUS OpenInFolder(HANDLE folder, const std::wstring& name, ACCESS_MASK acces
     unicodeName.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
     unicodeName.MaximumLength = unicodeName.Length;
     OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &unicodeName, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    InitializeObjectAttributes(&attributes, &unicodeName, OBJ_CASE_INSENSITIVE, folder,
+                               security ? security->lpSecurityDescriptor : nullptr);
     IO_STATUS_BLOCK status = {};
     HANDLE opened = nullptr;
     const NTSTATUS result = create(&opened, access, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
@@ -115,6 +121,68 @@ bool RemoveEntry(HANDLE folder, const std::wstring& name)
     return DeleteThroughHandle(entry.Get());
 }
 
+// Whether the open folder is the one `path` (a "\\?\X:\..." path) names: the name Windows resolved
+// for it below its volume's root, and the volume, are the path's.
+bool FolderIsAt(HANDLE folder, const std::wstring& path)
+{
+    constexpr std::size_t kPrefixChars = 4;  // "\\?\"
+    if (path.size() < kPrefixChars + 3 || path[kPrefixChars + 1] != L':')
+        return false;
+    std::wstring below = path.substr(kPrefixChars + 2);
+    while (below.size() > 1 && below.back() == L'\\')
+        below.pop_back();
+    std::vector<wchar_t> scratch(kLongPathChars);
+    const wchar_t* resolved = nullptr;
+    std::size_t resolvedChars = 0;
+    if (!ResolvedNameBelowVolume(folder, scratch.data(), scratch.size(), resolved, resolvedChars) ||
+        resolvedChars != below.size() || !SameText(resolved, below.c_str(), resolvedChars))
+        return false;
+    const std::wstring root = path.substr(kPrefixChars, 3);
+    DWORD rootSerial = 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    return GetVolumeInformationW(root.c_str(), nullptr, 0, &rootSerial, nullptr, nullptr, nullptr, 0) &&
+           GetFileInformationByHandle(folder, &information) && information.dwVolumeSerialNumber == rootSerial;
+}
+
+// A folder handle that is what `path` names and no link; reset otherwise.
+bool KeepIfFolderAt(NRHandle& folder, const std::wstring& path)
+{
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!folder || !GetFileInformationByHandle(folder.Get(), &information) ||
+        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !FolderIsAt(folder.Get(), path)) {
+        folder.Reset();
+        return false;
+    }
+    return true;
+}
+
+// FILE_RENAME_INFORMATION: the new name is relative to `root`.
+struct RenameInformation
+{
+    BOOLEAN replaceIfExists;
+    HANDLE root;
+    ULONG nameBytes;
+    wchar_t name[1];
+};
+
+// Renames the open `file` to `name` in `folder`, over an entry of that name that is no folder.
+bool RenameInFolder(HANDLE file, HANDLE folder, const std::wstring& name)
+{
+    static const auto setInformation = NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile");
+    if (!setInformation)
+        return false;
+    std::vector<char> buffer(sizeof(RenameInformation) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<RenameInformation*>(buffer.data());
+    rename->replaceIfExists = TRUE;
+    rename->root = folder;
+    rename->nameBytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+    name.copy(rename->name, name.size());
+    IO_STATUS_BLOCK status = {};
+    return NT_SUCCESS(
+        setInformation(file, &status, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation));
+}
+
 }  // namespace
 
 bool NRFolderHandle::Open(const std::string& path)
@@ -130,26 +198,47 @@ bool NRFolderHandle::Open(const std::string& path)
                                                                  FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!m_folder || !GetFileInformationByHandle(m_folder.Get(), &information) ||
-        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        m_folder.Reset();
+    return KeepIfFolderAt(m_folder, longPath);
+}
+
+bool NRFolderHandle::OpenInside(const NRFolderHandle& parent, const std::string& name, const std::string& path,
+                                SECURITY_ATTRIBUTES* security)
+{
+    m_folder.Reset();
+    if (!parent.m_folder)
         return false;
-    }
-    return true;
+    OpenInFolder(parent.m_folder.Get(), AnsiToWide(name),
+                 FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN_IF, FILE_DIRECTORY_FILE, m_folder, security);
+    return KeepIfFolderAt(m_folder, MakeLongPathW(path));
 }
 
 bool NRFolderHandle::ReplaceFile(const std::string& name, const void* bytes, DWORD size)
 {
     const std::wstring wideName = AnsiToWide(name);
-    if (!m_folder || !RemoveEntry(m_folder.Get(), wideName))
+    const std::wstring newName = AnsiToWide(NewFileBeside(name));
+    if (!m_folder || !RemoveEntry(m_folder.Get(), newName))
         return false;
     // FILE_CREATE: should anyone put a name there in between, the call fails instead of opening it.
     NRHandle file;
-    if (!NT_SUCCESS(OpenInFolder(m_folder.Get(), wideName, FILE_GENERIC_WRITE | SYNCHRONIZE, 0, FILE_CREATE,
-                                 FILE_NON_DIRECTORY_FILE, file)))
+    if (!NT_SUCCESS(OpenInFolder(m_folder.Get(), newName, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE | SYNCHRONIZE,
+                                 0, FILE_CREATE, FILE_NON_DIRECTORY_FILE, file)))
         return false;
     DWORD written = 0;
-    return WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
+    LARGE_INTEGER onDisk = {};
+    const bool whole = WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size &&
+                       FlushFileBuffers(file.Get()) && GetFileSizeEx(file.Get(), &onDisk) && onDisk.QuadPart == size;
+    // Windows refuses to rename over a read-only file; a link or a file under the name is replaced
+    // by the rename itself, in one step.
+    NRHandle existing;
+    const NTSTATUS opened = OpenToDelete(m_folder.Get(), wideName, existing);
+    const bool readOnly = NT_SUCCESS(opened) ? (AttributesOf(existing.Get()) & FILE_ATTRIBUTE_READONLY) != 0
+                                             : opened == kAccessDenied;
+    existing.Reset();
+    if (!whole || (readOnly && !MakeWritable(m_folder.Get(), wideName)) ||
+        !RenameInFolder(file.Get(), m_folder.Get(), wideName)) {
+        DeleteThroughHandle(file.Get());
+        return false;
+    }
+    return true;
 }

@@ -1,6 +1,8 @@
 #include "platform/InstallPaths.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cwchar>
 
 #include "platform/ResourceFile.h"
 #include "platform/Text.h"
@@ -65,6 +67,45 @@ InstallDirectoryCheck CheckFolderNames(const std::string& stored)
     return InstallDirectoryCheck::Accepted;
 }
 
+// The folder as GetFullPathNameW gives it, its short names made long when it exists, with a final
+// backslash; empty when it does not fit.
+std::wstring CanonicalFolder(const std::wstring& path)
+{
+    std::wstring full(path.size() + 2, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0 || length >= full.size())
+        return std::wstring();
+    full.resize(length);
+    std::wstring longForm(kMaxLongPathChars, L'\0');
+    const DWORD longLength = GetLongPathNameW(full.c_str(), &longForm[0], static_cast<DWORD>(longForm.size()));
+    if (longLength > 0 && longLength < longForm.size())
+        full.assign(longForm.c_str(), longLength);
+    if (full.back() != L'\\')
+        full += L'\\';
+    return full;
+}
+
+// Whether `folder` (canonical, with a final backslash) is `windows` or lies inside it.
+bool IsSameOrInside(const std::wstring& folder, std::wstring windows)
+{
+    if (windows.empty())
+        return false;
+    if (windows.back() != L'\\')
+        windows += L'\\';
+    return folder.size() >= windows.size() && _wcsnicmp(folder.c_str(), windows.c_str(), windows.size()) == 0;
+}
+
+// The system's Windows folder, and the one a Terminal Services user may be given, in canonical form.
+bool InsideWindowsFolder(const std::wstring& folder)
+{
+    wchar_t system[MAX_PATH] = {};
+    wchar_t user[MAX_PATH] = {};
+    const UINT systemLength = GetSystemWindowsDirectoryW(system, MAX_PATH);
+    const UINT userLength = GetWindowsDirectoryW(user, MAX_PATH);
+    return (systemLength > 0 && systemLength < MAX_PATH && IsSameOrInside(folder, CanonicalFolder(system))) ||
+           (userLength > 0 && userLength < MAX_PATH && IsSameOrInside(folder, CanonicalFolder(user)));
+}
+
 }  // namespace
 
 InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::string& accepted,
@@ -74,25 +115,25 @@ InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::stri
                                  stored[1] == ':' && stored[2] == '\\';
     if (!driveLetterPath)
         return InstallDirectoryCheck::NotAbsolute;
-    const InstallDirectoryCheck names = CheckFolderNames(stored);
+    // GetFullPathNameW reads "/" as a separator: C:\Nox/..\Windows is C:\Windows\ to it. The
+    // names are checked as it reads them, before it drops "." and ".." and keeps a trailing blank.
+    std::string separated = stored;
+    std::replace(separated.begin(), separated.end(), '/', '\\');
+    const InstallDirectoryCheck names = CheckFolderNames(separated);
     if (names != InstallDirectoryCheck::Accepted)
         return names;
     const std::string root = stored.substr(0, 3);
     if (driveType(root.c_str()) != DRIVE_FIXED)
         return InstallDirectoryCheck::NotLocalFixedDrive;
 
-    // Nothing is left that GetFullPathNameW would change but doubled backslashes; from here on only
-    // its answer is used.
-    const std::wstring wide = AnsiToWide(stored);
-    std::wstring full(wide.size() + 2, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-    if (length == 0 || length >= full.size())
+    // From here on only GetFullPathNameW's answer is used.
+    const std::wstring full = CanonicalFolder(AnsiToWide(stored));
+    if (full.empty() || full.size() + kLongPrefixChars + kLongestFileBelow >= kMaxLongPathChars)
         return InstallDirectoryCheck::TooLong;
-    full.resize(length);
-    if (full.back() != L'\\')
-        full += L'\\';
-    if (full.size() + kLongPrefixChars + kLongestFileBelow >= kMaxLongPathChars)
-        return InstallDirectoryCheck::TooLong;
+    if (full.size() <= 3)
+        return InstallDirectoryCheck::DriveRoot;
+    if (InsideWindowsFolder(full))
+        return InstallDirectoryCheck::WindowsFolder;
     accepted = WideToAnsi(full);
     return InstallDirectoryCheck::Accepted;
 }
@@ -111,6 +152,8 @@ const char* InstallDirectoryRefusal(InstallDirectoryCheck check)
         {InstallDirectoryCheck::Stream, "names a stream (a colon after the drive)"},
         {InstallDirectoryCheck::DeviceName, "names a device"},
         {InstallDirectoryCheck::TooLong, "is too long for the files written into it"},
+        {InstallDirectoryCheck::DriveRoot, "is the root of a drive"},
+        {InstallDirectoryCheck::WindowsFolder, "is the Windows folder or a folder inside it"},
     };
     for (const auto& refusal : kRefusals) {
         if (refusal.check == check)

@@ -16,11 +16,15 @@ enum class InstallDirectoryCheck
     Stream,                // a colon after the drive: a stream of a file, not a folder
     DeviceName,            // a folder named after a device (CON, NUL, COM1, LPT1 ...), extension or not
     TooLong,               // a file name composed below it would not fit the calls that take it
+    DriveRoot,             // a drive's root folder
+    WindowsFolder,         // the Windows folder or a folder inside it
 };
 
 // "X:\..." on a drive that `driveType` (GetDriveTypeA by default) calls fixed, with no name in it
-// that Windows reads two ways. `accepted` is the folder in its one canonical form (GetFullPathNameW),
-// with a final backslash, which the stored value may lack: every later use takes this form.
+// that Windows reads two ways, neither a drive's root nor the Windows folder or inside it. `accepted`
+// is the folder in its one canonical form (GetFullPathNameW, short names made long where the folder
+// exists), with a final backslash, which the stored value may lack: every later use takes this form.
+// The names are checked as GetFullPathNameW reads the stored value, "/" as a separator.
 InstallDirectoryCheck CheckInstallDirectory(const std::string& stored, std::string& accepted,
                                             UINT(WINAPI* driveType)(LPCSTR root) = GetDriveTypeA);
 

@@ -42,9 +42,17 @@ Function NtdllFunction(const char* name)
 const auto g_setInformation = NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile");
 const auto g_queryInformation = NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile");
 
-// Whether the first `count` characters match, ASCII letters in either case. Other letters must
-// match exactly: a mismatch refuses the file, which is the safe way to err. No locale and no lock,
-// which the runtime's comparisons take.
+// The length of the folder part of `path`: up to its last backslash.
+std::size_t FolderChars(const wchar_t* path)
+{
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash ? static_cast<std::size_t>(slash - path) : 0;
+}
+
+}  // namespace
+
+// Other letters than ASCII ones must match exactly: a mismatch refuses the file, which is the safe
+// way to err. No locale and no lock, which the runtime's comparisons take.
 bool SameText(const wchar_t* a, const wchar_t* b, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
@@ -59,14 +67,23 @@ bool SameText(const wchar_t* a, const wchar_t* b, std::size_t count)
     return true;
 }
 
-// The length of the folder part of `path`: up to its last backslash.
-std::size_t FolderChars(const wchar_t* path)
+bool ResolvedNameBelowVolume(HANDLE file, wchar_t* scratch, std::size_t scratchChars, const wchar_t*& name,
+                             std::size_t& nameChars)
 {
-    const wchar_t* slash = std::wcsrchr(path, L'\\');
-    return slash ? static_cast<std::size_t>(slash - path) : 0;
+    // FileNameInformation rather than GetFinalPathNameByHandle, which takes heap memory and is
+    // missing before Vista.
+    if (!g_queryInformation || scratchChars < 4)
+        return false;
+    StatusBlock status = {};
+    auto* information = reinterpret_cast<FileNameInformation*>(scratch);
+    const ULONG bytes = static_cast<ULONG>((scratchChars - 1) * sizeof(wchar_t));
+    if (g_queryInformation(file, &status, information, bytes, kFileNameInformation) < 0 ||
+        information->length > bytes - sizeof(ULONG))
+        return false;
+    name = information->name;
+    nameChars = information->length / sizeof(wchar_t);
+    return true;
 }
-
-}  // namespace
 
 bool DeleteThroughHandle(HANDLE file)
 {
@@ -87,18 +104,11 @@ bool FileStaysIn(HANDLE file, const wchar_t* folder, std::size_t folderChars, wc
         return false;
 
     // The name Windows resolved, after every junction, mount point and object-manager link on the
-    // way, below its volume's root: a folder swapped for a junction shows here. FileNameInformation
-    // rather than GetFinalPathNameByHandle, which takes heap memory and is missing before Vista.
-    if (!g_queryInformation || scratchChars < 4)
+    // way, below its volume's root: a folder swapped for a junction shows here.
+    const wchar_t* resolved = nullptr;
+    std::size_t resolvedChars = 0;
+    if (!ResolvedNameBelowVolume(file, scratch, scratchChars, resolved, resolvedChars))
         return false;
-    StatusBlock status = {};
-    auto* name = reinterpret_cast<FileNameInformation*>(scratch);
-    const ULONG bytes = static_cast<ULONG>((scratchChars - 1) * sizeof(wchar_t));
-    if (g_queryInformation(file, &status, name, bytes, kFileNameInformation) < 0 ||
-        name->length > bytes - sizeof(ULONG))
-        return false;
-    const wchar_t* resolved = name->name;
-    const std::size_t resolvedChars = name->length / sizeof(wchar_t);
 
     // The folder below its volume's root: "\\?\C:\dir" gives "\dir", "\\?\UNC\server\share\dir"
     // gives "\server\share\dir", as the file system names them.

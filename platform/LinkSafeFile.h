@@ -35,5 +35,14 @@ int WriteFirstFreeFile(const wchar_t* base, const char* text, std::size_t length
 bool FileStaysIn(HANDLE file, const wchar_t* folder, std::size_t folderChars, wchar_t* scratch,
                  std::size_t scratchChars);
 
+// The name Windows resolved for an open file or folder below its volume's root ("\dir\file"),
+// after every junction, mount point and link on the way: `name` points into `scratch` (aligned for
+// a ULONG), `nameChars` long. False when it cannot be read.
+bool ResolvedNameBelowVolume(HANDLE file, wchar_t* scratch, std::size_t scratchChars, const wchar_t*& name,
+                             std::size_t& nameChars);
+
+// Whether the first `count` characters match, ASCII letters in either case.
+bool SameText(const wchar_t* a, const wchar_t* b, std::size_t count);
+
 // Marks an open file for deletion when its last handle closes; the handle needs DELETE access.
 bool DeleteThroughHandle(HANDLE file);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/Error.h"
+#include "platform/FileReplacement.h"
 #include "platform/Handle.h"
 #include "platform/Text.h"
 
@@ -26,13 +27,6 @@ bool CreateSingleDirectory(const std::string& path)
     if (path.size() < kMaxShortDirectoryPath)
         return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
     return CreateDirectoryW(MakeLongPathW(path).c_str(), nullptr) != FALSE;
-}
-
-bool SetAttributesLong(const std::string& path, DWORD attributes)
-{
-    if (path.size() < MAX_PATH)
-        return SetFileAttributesA(path.c_str(), attributes) != FALSE;
-    return SetFileAttributesW(MakeLongPathW(path).c_str(), attributes) != FALSE;
 }
 
 HANDLE CreateFileLong(const std::string& path, DWORD access, DWORD disposition, DWORD flags)
@@ -185,20 +179,9 @@ bool ExtractResourceToNewFile(int id, const char* type, const std::string& path)
 
 bool ExtractResourceToFile(int id, const char* type, const std::string& path)
 {
-    const void* found = nullptr;
+    const void* bytes = nullptr;
     DWORD size = 0;
-    if (!FindResourceBytes(id, type, found, size))
-        return false;
-    void* bytes = const_cast<void*>(found);
-
-    const DWORD attributes = GetFileAttributesLong(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetAttributesLong(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-
-    // The resource memory belongs to the system: the file only borrows it.
-    MemFile file;
-    MemFileLoan loan(file, static_cast<std::uint8_t*>(bytes), static_cast<std::int32_t>(size));
-    return file.SaveToFile(path);
+    return FindResourceBytes(id, type, bytes, size) && ReplaceFileWhole(path, bytes, size);
 }
 
 bool CreateDirectoryPath(const std::string& path)

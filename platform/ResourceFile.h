@@ -81,7 +81,8 @@ private:
 };
 
 // Writes resource `id` of type `type` from the executable to `path`, replacing a file there even if
-// it is read-only. The folder must exist. False, and no file, when the resource is not there.
+// it is read-only, whole or not at all (platform/FileReplacement.h). The folder must exist. False,
+// and the file as it was, when the resource is not there or the file cannot be replaced.
 bool ExtractResourceToFile(int id, const char* type, const std::string& path);
 
 // The bytes of resource `id` of type `type` in the executable, which stay valid while it runs.

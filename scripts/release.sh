@@ -166,7 +166,8 @@ stamps=$(osslsigncode verify -in "$dist/$installer" -ignore-timestamp 2>/dev/nul
     echo "Driver package: the project's STAND-INS (dry run), not the vendor's:"
   fi
   for file in v2/NxNtSp50.cat v2/NxNtSp50.inf v2/NxNtSp50.sys v2/ProtInstall.exe v2/W64N55.dll \
-    direct/NxNtSp50.SYS direct/NxNtMp50.SYS direct/W32N55.DLL; do
+    direct/NxNtSp50.SYS direct/NxNtMp50.SYS direct/i386/NxNtSp50.SYS direct/i386/NxNtMp50.SYS \
+    direct/W32N55.DLL; do
     echo "Package:   $(sha256sum "$package/$file" | cut -d' ' -f1)  $file"
   done
 } >"$dist/RELEASE.txt"

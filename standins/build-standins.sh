@@ -2,7 +2,8 @@
 # Builds the test stand-ins for the driver vendor's components (none of them is the vendor's code) into
 # OUTDIR, laid out as tests expect to find them:
 #   OUTDIR/package/v2/      NxNtSp50.cat .inf .sys, ProtInstall.exe, W64N55.dll   (driver package, v2)
-#   OUTDIR/package/direct/  NxNtSp50.SYS, NxNtMp50.SYS, W32N55.DLL (32-bit)        (older, direct install)
+#   OUTDIR/package/direct/  NxNtSp50.SYS, NxNtMp50.SYS (64-bit), W32N55.DLL (32-bit) (older, direct install)
+#   OUTDIR/package/direct/i386/  NxNtSp50.SYS, NxNtMp50.SYS (i386)                   (direct, 32-bit Windows)
 #   OUTDIR/x64/ OUTDIR/x86/ W32N55.DLL                                             (NDIS library, both sizes)
 #   OUTDIR/NxNtSp50-5.70.200.0.sys, OUTDIR/NxNtSp50-5.70.100.1.sys, OUTDIR/DriverServiceStandin.exe
 # Usage: build-standins.sh OUTDIR
@@ -26,7 +27,7 @@ DLL_LINK_FLAGS="-Wl,--no-insert-timestamp -Wl,--disable-auto-image-base"
 
 SOURCES=$(cd "$(dirname "$0")" && pwd)
 OUTDIR=$1
-mkdir -p "$OUTDIR/package/v2" "$OUTDIR/package/direct" "$OUTDIR/x64" "$OUTDIR/x86"
+mkdir -p "$OUTDIR/package/v2" "$OUTDIR/package/direct/i386" "$OUTDIR/x64" "$OUTDIR/x86"
 
 # Everything is built here first and then renamed into place, so an interrupted build leaves no half
 # file behind; being inside OUTDIR keeps the rename on one file system.
@@ -49,15 +50,21 @@ version_resource() {
         "$SOURCES/VersionResource.rc"
 }
 
-# driver_image NAME TARGET MAJOR MINOR BUILD REVISION [DESCRIPTION]: a 64-bit image holding nothing but a
-# version resource, all the installer reads from a driver. Entry address 0 means no entry point, so even a
-# loader that tried could run nothing.
+# driver_image NAME TARGET MAJOR MINOR BUILD REVISION [DESCRIPTION]: a 64-bit (AMD64) image holding nothing
+# but a version resource, all the installer reads from a driver. Entry address 0 means no entry point, so
+# even a loader that tried could run nothing. With image_bits=32 the image is i386, as a 32-bit kernel
+# loads.
+image_bits=64
 driver_image() {
     name=$1 target=$2
     shift 2
-    version_resource "$WINDRES64" "$WORK/$name.res.o" "$@"
+    cxx=$CXX64 windres=$WINDRES64
+    if [ "$image_bits" = 32 ]; then
+        cxx=$CXX32 windres=$WINDRES32
+    fi
+    version_resource "$windres" "$WORK/$name.res.o" "$@"
     # shellcheck disable=SC2086 # DLL_LINK_FLAGS is split into its flags on purpose
-    "$CXX64" -Os -s -shared -nostdlib -Wl,-e,0 -Wl,--subsystem,native $DLL_LINK_FLAGS \
+    "$cxx" -Os -s -shared -nostdlib -Wl,-e,0 -Wl,--subsystem,native $DLL_LINK_FLAGS \
         -o "$WORK/$name" "$WORK/$name.res.o"
     place "$WORK/$name" "$target"
 }
@@ -95,6 +102,10 @@ ndis_library "$CXX64" "$WINDRES64" W64N55.dll package/v2/W64N55.dll
 
 driver_image direct-NxNtSp50.SYS package/direct/NxNtSp50.SYS 5 70 20 2 SPR
 driver_image direct-NxNtMp50.SYS package/direct/NxNtMp50.SYS 5 70 20 2 MPR
+image_bits=32
+driver_image direct-i386-NxNtSp50.SYS package/direct/i386/NxNtSp50.SYS 5 70 20 2 SPR
+driver_image direct-i386-NxNtMp50.SYS package/direct/i386/NxNtMp50.SYS 5 70 20 2 MPR
+image_bits=64
 
 driver_image NxNtSp50-5.70.200.0.sys NxNtSp50-5.70.200.0.sys 5 70 200 0
 driver_image NxNtSp50-5.70.100.1.sys NxNtSp50-5.70.100.1.sys 5 70 100 1

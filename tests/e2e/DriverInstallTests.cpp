@@ -228,6 +228,36 @@ TEST_F(DriverInstall, ALinkWhereThePackageFolderGoesIsNeverFollowed)
     EXPECT_EQ((std::vector<std::string>{kConsent, Failure("Could not create ethernet driver path")}), dialogs);
 }
 
+TEST_F(DriverInstall, AnInstallFolderReachedThroughALinkGetsNothingWrittenIntoIt)
+{
+    // "Linked" is a link to "elsewhere" (made by the test fixture): the elevated run writes neither
+    // the package copy nor its log there, on either path.
+    const std::string install = BuildFile("linked-install\\Linked\\NoxTools\\");
+    const std::string target = BuildFile("linked-install\\elsewhere\\NoxTools\\");
+    SetInstallDirectory(&install);
+    const struct
+    {
+        const char* windows;
+        const char* last;
+    } cases[] = {
+        {"win10", "Could not create ethernet driver path\nWill exit setup now"},
+        {"win7", kSetupComplete},
+    };
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        std::vector<std::string> dialogs;
+        {
+            InstallerRun run("NoxSetup.exe", c.windows);
+            DialogAnswerer user(run.Process().Id(), {'Y', VK_RETURN}, 20000);
+            for (const auto& dialog : user.Dialogs())
+                dialogs.push_back(dialog.text);
+            EXPECT_EQ(0u, run.WaitForExit()) << c.windows;
+        }
+        EXPECT_EQ((std::vector<std::string>{kConsent, c.last}), dialogs) << c.windows;
+        EXPECT_EQ(std::vector<std::string>{"keep.txt"}, FileNames(target + "*")) << c.windows;
+    }
+}
+
 TEST_F(DriverInstall, AnUpToDateDriverOnWindows10IsLeftAloneWithoutAskingForRights)
 {
     ASSERT_TRUE(PlaceDriverFile(StandinFile("package\\v2\\NxNtSp50.sys")));
@@ -349,6 +379,9 @@ TEST_F(DriverInstall, Windows7InstallsDirectlyWithTheCarriedLibraryNeverTheInsta
               run.log);
     EXPECT_EQ("5.70.20.2", DriverVersion("NxNtSp50.SYS"));
     EXPECT_EQ("5.70.20.2", DriverVersion("NxNtMp50.SYS"));
+    for (const char* image : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
+        EXPECT_EQ("AMD64", ImageMachine(DriverFolder() + image)) << image << ": the images a 64-bit kernel loads";
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new"));
     EXPECT_TRUE(ServiceRegistered()) << "by the installer's own copy of the library";
     EXPECT_EQ(std::vector<std::string>{}, FileNames(InstallFile("*.loaded"))) << "nothing loaded from the install folder";
 

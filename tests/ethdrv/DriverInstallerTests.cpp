@@ -168,10 +168,10 @@ TEST_F(DriverInstallerTest, ThirtyTwoBitWindows10InstallsDirectlyWithTheCarriedL
     EXPECT_EQ((std::vector<std::string>{"W32N55.DLL", "advapi32.dll"}), FileNames(m_dir.File("*.*")))
         << "no mark: nothing was loaded from the install folder";
     // Without the switches the images go where this process's "system32" leads, each from its own
-    // resource.
+    // resource, the i386 pair for a 32-bit kernel.
     for (const char* name : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
         EXPECT_TRUE(ReadWholeFile(ThisProcessDriverFolder() + name) ==
-                    ReadWholeFile(StandinFile(std::string("package\\direct\\") + name)))
+                    ReadWholeFile(StandinFile(std::string("package\\direct\\i386\\") + name)))
             << name;
     EXPECT_TRUE(ServiceRegistered());
     EXPECT_EQ(std::vector<std::string>{}, RunFolders()) << "the run's folder is gone";
@@ -205,8 +205,8 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
     EXPECT_EQ("missing", FileVersionText(RedirectionRecorder::RedirectedDriverFolder() + "NxNtSp50.SYS"))
         << "redirection is on again: system32 leads to SysWOW64, which holds no driver";
 
-    // The second image cannot be written (a folder of its name): the failure leaves the block with
-    // redirection restored all the same.
+    // The second image cannot take its place (a folder of its name): the failure leaves the block
+    // with redirection restored all the same, and without the first image, which goes in only with it.
     RemoveInstalledDriver();
     const std::string blocker = DriverFolder() + "NxNtMp50.SYS";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
@@ -216,8 +216,10 @@ TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAnd
     ASSERT_EQ(1u, host.boxes.size());
     EXPECT_EQ(std::string("Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS") + kExit,
               host.boxes[0].text);
-    EXPECT_EQ("5.70.20.2", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
-    EXPECT_EQ("missing", FileVersionText(RedirectionRecorder::RedirectedDriverFolder() + "NxNtSp50.SYS")) << "redirection is on again";
+    EXPECT_EQ("missing", FileVersionText(DriverFolder() + "NxNtSp50.SYS"));
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new"));
+    EXPECT_EQ("missing", FileVersionText(RedirectionRecorder::RedirectedDriverFolder() + "NxNtSp50.SYS"))
+        << "redirection is on again";
 }
 
 TEST_F(DriverInstallerTest, AVendorLibraryWithoutItsFunctionsGivesOneLinePerMissingFunction)
@@ -374,10 +376,6 @@ TEST_F(DriverInstallerTest, AFileThatCannotBeWrittenEndsTheInstallationWithItsNa
         {OsWin10, "\\ProtInstall.exe", "Could not extract v2 ethernet driver - ProtInstall.exe"},
         {OsWin10, "\\W64N55.dll", "Could not extract v2 ethernet driver - W64N55.dll"},
         {OsWin10, "drivers\\NxNtSp50.sys", "Could not install v2 ethernet driver - NxNtSp50.sys"},
-        {OsWin7, "drivers\\NxNtSp50.SYS",
-         "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS"},
-        {OsWin7, "drivers\\NxNtMp50.SYS",
-         "Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS"},
     };
     for (const auto& c : cases) {
         RemoveInstalledDriver();
@@ -598,4 +596,126 @@ TEST_F(DriverInstallerTest, TheDriverFolderIsTheSharedWindowsFoldersNotAUsersOwn
     EXPECT_EQ("5.70.20.2", FileVersionText(g_windowsFolder + "system32\\drivers\\NxNtSp50.SYS"));
     EXPECT_EQ("5.70.20.2", FileVersionText(g_windowsFolder + "system32\\drivers\\NxNtMp50.SYS"));
     EXPECT_EQ("missing", FileVersionText(ThisProcessDriverFolder() + "NxNtSp50.SYS"));
+}
+
+TEST_F(DriverInstallerTest, TheDirectInstallationWritesTheImagesOfTheKernelsMachine)
+{
+    const struct
+    {
+        bool wow64;
+        const char* name;
+        const char* machine;
+        const char* package;
+    } cases[] = {
+        {true, "Win7 x64", "AMD64", "package\\direct\\"},
+        {false, "Win7 x32", "i386", "package\\direct\\i386\\"},
+    };
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        RecordingHost host(m_dir.Path());
+        RunOn(OsWin7, c.wow64, c.name);
+        InstallEthernetDrivers(host, m_system);
+        EXPECT_EQ(0, host.closes) << c.name;
+        // A 32-bit test program acting as 32-bit Windows is redirected to SysWOW64.
+        const std::string folder = c.wow64 ? DriverFolder() : ThisProcessDriverFolder();
+        for (const char* image : {"NxNtSp50.SYS", "NxNtMp50.SYS"}) {
+            EXPECT_EQ(c.machine, ImageMachine(folder + image)) << c.name << " " << image;
+            EXPECT_TRUE(ReadWholeFile(folder + image) == ReadWholeFile(StandinFile(c.package + std::string(image))))
+                << c.name << " " << image;
+        }
+    }
+}
+
+namespace {
+
+enum class WriteFault
+{
+    FailsHalfWay,
+    EndsShort,
+};
+WriteFault g_writeFault = WriteFault::FailsHalfWay;
+int g_faultyWrite = 0;  // which image write fails: 1 the SPR image, 2 the MPR image, 0 none
+int g_imageWrites = 0;
+
+BOOL WINAPI FaultyImageWrite(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (++g_imageWrites != g_faultyWrite)
+        return WriteFile(file, bytes, size, written, overlapped);
+    WriteFile(file, bytes, size / 2, written, overlapped);
+    if (g_writeFault == WriteFault::EndsShort) {
+        *written = size;  // reports the whole
+        return TRUE;
+    }
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+const char kSprFailureText[] = "Could not install ethernet driver - windows\\system32\\drivers\\NxNtSp50.SYS";
+const char kMprFailureText[] = "Could not install ethernet driver - windows\\system32\\drivers\\NxNtMp50.SYS";
+
+}  // namespace
+
+TEST_F(DriverInstallerTest, AnImageThatCannotBeWrittenWholeOrPutInPlaceLeavesBothOldImages)
+{
+    const struct
+    {
+        const char* name;
+        WriteFault fault;
+        int faultyWrite;
+        bool holdSpr;  // the old SPR image open, so it cannot be replaced
+        const char* failure;
+    } cases[] = {
+        {"SPR fails half way", WriteFault::FailsHalfWay, 1, false, kSprFailureText},
+        {"MPR fails half way", WriteFault::FailsHalfWay, 2, false, kMprFailureText},
+        {"SPR ends short", WriteFault::EndsShort, 1, false, kSprFailureText},
+        {"MPR ends short", WriteFault::EndsShort, 2, false, kMprFailureText},
+        {"SPR cannot take its place after MPR did", WriteFault::FailsHalfWay, 0, true, kSprFailureText},
+    };
+    const std::string spr = DriverFolder() + "NxNtSp50.SYS";
+    const std::string mpr = DriverFolder() + "NxNtMp50.SYS";
+    for (const auto& c : cases) {
+        RemoveInstalledDriver();
+        // Old images without a version, which the installation replaces.
+        ASSERT_TRUE(WriteWholeFile(spr, "the old SPR image"));
+        ASSERT_TRUE(WriteWholeFile(mpr, "the old MPR image"));
+        RecordingHost host(m_dir.Path());
+        RunOn(OsWin7, true, "Win7 x64");
+        g_writeFault = c.fault;
+        g_faultyWrite = c.faultyWrite;
+        g_imageWrites = 0;
+        DriverInstallSystem system = m_system;
+        system.writeDriverImage = FaultyImageWrite;
+        {
+            const NRHandle held(c.holdSpr ? CreateFileA(spr.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                        OPEN_EXISTING, 0, nullptr)
+                                          : nullptr);
+            InstallEthernetDrivers(host, system);
+        }
+        ASSERT_EQ(1u, host.boxes.size()) << c.name;
+        EXPECT_EQ(std::string(c.failure) + kExit, host.boxes[0].text) << c.name;
+        EXPECT_EQ("the old SPR image", ReadWholeFile(spr)) << c.name;
+        EXPECT_EQ("the old MPR image", ReadWholeFile(mpr)) << c.name;
+        EXPECT_EQ(std::vector<std::string>{}, FileNames(DriverFolder() + "*.NoxSetup-new")) << c.name;
+    }
+}
+
+TEST_F(DriverInstallerTest, ARunStoppedBetweenTheImagesIsFinishedByTheNextWithoutWhatItLeft)
+{
+    // What a run stopped after the MPR image took its place leaves: the new MPR image, no SPR
+    // image, and the files it was writing beside them (one half written and read-only).
+    RunOn(OsWin7, true, "Win7 x64");
+    const std::string folder = DriverFolder();
+    ASSERT_TRUE(CopyFileA(StandinFile("package\\direct\\NxNtMp50.SYS").c_str(), (folder + "NxNtMp50.SYS").c_str(),
+                          FALSE));
+    ASSERT_TRUE(WriteWholeFile(folder + "NxNtSp50.SYS.NoxSetup-new", "half an ima"));
+    ASSERT_TRUE(SetFileAttributesA((folder + "NxNtSp50.SYS.NoxSetup-new").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteWholeFile(folder + "NxNtMp50.SYS.NoxSetup-new", "half"));
+
+    InstallEthernetDrivers(m_host, m_system);
+    EXPECT_EQ("Installing ethernet drivers", m_host.lines.at(0)) << "the SPR image a run reads was not there";
+    EXPECT_TRUE(m_host.boxes.empty());
+    for (const char* image : {"NxNtSp50.SYS", "NxNtMp50.SYS"})
+        EXPECT_TRUE(ReadWholeFile(folder + image) == ReadWholeFile(StandinFile(std::string("package\\direct\\") + image)))
+            << image;
+    EXPECT_EQ(std::vector<std::string>{}, FileNames(folder + "*.NoxSetup-new"));
 }

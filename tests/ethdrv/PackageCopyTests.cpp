@@ -27,6 +27,8 @@ TEST(PackageCopy, ReplacesOnlyItsOwnFilesAndNeverWritesThroughALink)
     ASSERT_TRUE(WriteWholeFile(ethdrv + "NxNtSp50.cat", "old"));
     ASSERT_TRUE(SetFileAttributesA((ethdrv + "NxNtSp50.cat").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(CreateHardLinkA((ethdrv + "NxNtSp50.inf").c_str(), outside.c_str(), nullptr));
+    // And what a stopped run left while writing a package file: a name it would write through.
+    ASSERT_TRUE(CreateHardLinkA((ethdrv + "NxNtSp50.cat.NoxSetup-new").c_str(), outside.c_str(), nullptr));
 
     PackageCopy copy;
     ASSERT_TRUE(copy.Open(ethdrv));
@@ -34,7 +36,7 @@ TEST(PackageCopy, ReplacesOnlyItsOwnFilesAndNeverWritesThroughALink)
     ASSERT_TRUE(copy.Write(DriverPackage::kSetupInformation, DriverPackage::kResourceType, "NxNtSp50.inf"));
     EXPECT_EQ(ReadWholeFile(StandinFile("package\\v2\\NxNtSp50.cat")), ReadWholeFile(ethdrv + "NxNtSp50.cat"));
     EXPECT_EQ(ReadWholeFile(StandinFile("package\\v2\\NxNtSp50.inf")), ReadWholeFile(ethdrv + "NxNtSp50.inf"));
-    EXPECT_EQ("outside", ReadWholeFile(outside)) << "the hard link went as a name, its file untouched";
+    EXPECT_EQ("outside", ReadWholeFile(outside)) << "the hard links went as names, their file untouched";
     EXPECT_EQ((std::vector<std::string>{"NxNtSp50.cat", "NxNtSp50.inf", "notes.txt", "sub"}), FileNames(ethdrv + "*"));
     EXPECT_EQ("marker", ReadWholeFile(ethdrv + "sub\\marker.txt"));
 

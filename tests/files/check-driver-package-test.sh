@@ -2,7 +2,8 @@
 # check-driver-package-test.sh SOURCE_DIR STANDIN_PACKAGE
 # The driver package check refuses what is not the vendor's current package: a missing file, a v2
 # driver of another version or none, a file that says it is a stand-in (in text or in UTF-16, as a
-# version resource has it); it takes a package without those. Configuring a build with the
+# version resource has it), a program file for another machine than its role's; it takes a package
+# without those. Configuring a build with the
 # project's own stand-in package stops.
 set -eu
 source=$1 standins=$2
@@ -40,6 +41,23 @@ expect refused "a missing file" "$dir" "v2/W64N55.dll is missing"
 dir=$(package missing-library 5.70.100.0)
 rm "$dir/direct/W32N55.DLL"
 expect refused "a package without the direct installation's library" "$dir" "direct/W32N55.DLL is missing"
+dir=$(package library-64 5.70.100.0)
+pe_file "$dir/direct/W32N55.DLL" AMD64
+expect refused "a 64-bit W32N55.DLL" "$dir" "direct/W32N55.DLL is AMD64, not i386"
+dir=$(package driver-32 5.70.100.0)
+pe_file "$dir/v2/NxNtSp50.sys" i386 5.70.100.0
+expect refused "an i386 v2 driver" "$dir" "v2/NxNtSp50.sys is i386, not AMD64"
+dir=$(package direct-pair-swapped 5.70.100.0)
+pe_file "$dir/direct/i386/NxNtMp50.SYS" AMD64
+pe_file "$dir/direct/NxNtSp50.SYS" i386
+expect refused "the direct pairs' machines swapped" "$dir" "direct/i386/NxNtMp50.SYS is AMD64, not i386"
+grep -q "direct/NxNtSp50.SYS is i386, not AMD64" "$work/out" || {
+  echo "FAIL: the 64-bit direct driver of the wrong machine is not named"
+  failures=$((failures + 1))
+}
+dir=$(package not-an-image 5.70.100.0)
+echo "vendor file" >"$dir/v2/ProtInstall.exe"
+expect refused "a protocol installer that is no PE image" "$dir" "v2/ProtInstall.exe is no PE image, not AMD64"
 expect refused "the project's stand-ins" "$standins" "says it is a stand-in"
 
 if cmake -S "$source" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-i686-w64-mingw32.cmake" \

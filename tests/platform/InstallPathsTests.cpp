@@ -30,7 +30,7 @@ UINT WINAPI DriveTypeByLetter(LPCSTR root)
 
 }  // namespace
 
-TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveInOneFormEndedByABackslash)
+TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveOutsideWindowsInOneFormEndedByABackslash)
 {
     using Check = InstallDirectoryCheck;
     const std::string longName(256, 'n');
@@ -45,7 +45,15 @@ TEST(InstallDirectoryCheck, TakesOnlyAFullPathOnALocalFixedDriveInOneFormEndedBy
     } cases[] = {
         {"C:\\Nox Racing\\", Check::Accepted, "C:\\Nox Racing\\"},
         {"C:\\Nox Racing", Check::Accepted, "C:\\Nox Racing\\"},
-        {"c:\\", Check::Accepted, "c:\\"},
+        {"c:\\", Check::DriveRoot, ""},
+        {"C:\\", Check::DriveRoot, ""},
+        {"C:\\Windows\\", Check::WindowsFolder, ""},
+        {"C:\\windows", Check::WindowsFolder, ""},
+        {"C:\\Windows\\System32\\", Check::WindowsFolder, ""},
+        {"C:\\WindowsTools\\", Check::Accepted, "C:\\WindowsTools\\"},
+        {"C:\\Nox/..\\Windows\\", Check::DotSegment, ""},
+        {"C:\\Nox /", Check::NameEndsInDotOrBlank, ""},
+        {"C:\\Nox/Racing/", Check::Accepted, "C:\\Nox\\Racing\\"},
         {"C:\\Nox\\\\Racing\\", Check::Accepted, "C:\\Nox\\Racing\\"},
         {"C:\\CONSOLE\\.nox\\", Check::Accepted, "C:\\CONSOLE\\.nox\\"},
         {"C:\\Users\\me\\x.\\", Check::NameEndsInDotOrBlank, ""},

@@ -1,5 +1,8 @@
 #include "DriverMachine.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "TestSupport.h"
 #include "platform/Lookups.h"
 #include "platform/SystemInfo.h"
@@ -74,8 +77,33 @@ void RemoveInstalledDriver()
 {
     RemoveService();
     for (const std::string& folder : {DriverFolder(), ThisProcessDriverFolder()}) {
-        RemoveFile(folder + "NxNtSp50.sys");
-        RemoveFile(folder + "NxNtMp50.SYS");
+        for (const char* name : {"NxNtSp50.sys", "NxNtMp50.SYS"}) {
+            RemoveFile(folder + name);
+            RemoveFile(folder + name + ".NoxSetup-new");
+        }
+    }
+}
+
+std::string ImageMachine(const std::string& path)
+{
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return "missing";
+    const std::string image = ReadWholeFile(path);
+    if (image.size() < 0x40 || image.compare(0, 2, "MZ") != 0)
+        return "no PE image";
+    std::uint32_t header = 0;
+    std::memcpy(&header, image.data() + 0x3C, sizeof(header));
+    if (header > image.size() - 6 || image.compare(header, 4, std::string("PE\0\0", 4)) != 0)
+        return "no PE image";
+    std::uint16_t machine = 0;
+    std::memcpy(&machine, image.data() + header + 4, sizeof(machine));
+    switch (machine) {
+    case IMAGE_FILE_MACHINE_AMD64:
+        return "AMD64";
+    case IMAGE_FILE_MACHINE_I386:
+        return "i386";
+    default:
+        return "machine " + std::to_string(machine);
     }
 }
 

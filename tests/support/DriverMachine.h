@@ -21,10 +21,13 @@ std::string StandinFile(const std::string& relative);
 std::string StandinVendorLibrary();
 
 // No NxNtSp50 service and no driver files NxNtSp50.sys and NxNtMp50.SYS, read-only ones included,
-// in the native driver folder and in the redirected one.
+// nor new files an installation left beside them, in the native driver folder and in the
+// redirected one.
 void RemoveInstalledDriver();
 // Copies `source` into the driver folder as `name`.
 bool PlaceDriverFile(const std::string& source, const std::string& name = "NxNtSp50.sys", bool readOnly = false);
+// The machine field of a PE image: "AMD64", "i386", "machine <n>", "no PE image" or "missing".
+std::string ImageMachine(const std::string& path);
 // "5.70.100.0"; "" when the file has no version; "missing" when there is no file.
 std::string FileVersionText(const std::string& path);
 bool ServiceRegistered(const char* name = "NxNtSp50");
