@@ -194,8 +194,9 @@ TEST_F(DriverInstallerTest, AVendorLibraryThatCannotBeWrittenIsNotFound)
 // (in the 64-bit program, the recorder's stand-in for it).
 TEST_F(DriverInstallerTest, TheThirtyTwoBitProgramWritesTheNativeDriverFolderAndRestoresRedirection)
 {
-    if (sizeof(void*) == 4)
+    if (sizeof(void*) == 4) {
         ASSERT_TRUE(QueryWow64Process()) << "the 32-bit tests run on 64-bit Windows (WoW64)";
+    }
     RunOn(OsWin7, true, "Win7 x64");
     InstallEthernetDrivers(m_host, m_system);
     EXPECT_EQ(2, m_redirection.offCalls) << "the version check and the two images";
