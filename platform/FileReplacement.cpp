@@ -40,6 +40,14 @@ bool ReadWhole(const std::wstring& path, std::vector<char>& bytes)
 
 }  // namespace
 
+bool WriteWholeAndFlush(HANDLE file, const void* bytes, DWORD size, FileWriteFn write)
+{
+    DWORD written = 0;
+    LARGE_INTEGER onDisk = {};
+    return (write ? write : WriteFile)(file, bytes, size, &written, nullptr) && written == size &&
+           FlushFileBuffers(file) && GetFileSizeEx(file, &onDisk) && onDisk.QuadPart == size;
+}
+
 std::string NewFileBeside(const std::string& path) { return path + ".NoxSetup-new"; }
 
 FileReplacement::FileReplacement(const std::string& path, FileWriteFn write)
@@ -63,10 +71,7 @@ bool FileReplacement::Write(const void* bytes, DWORD size)
     if (!file)
         return false;
     m_written = true;
-    DWORD written = 0;
-    LARGE_INTEGER onDisk = {};
-    const bool whole = m_write(file.Get(), bytes, size, &written, nullptr) && written == size &&
-                       FlushFileBuffers(file.Get()) && GetFileSizeEx(file.Get(), &onDisk) && onDisk.QuadPart == size;
+    const bool whole = WriteWholeAndFlush(file.Get(), bytes, size, m_write);
     file.Reset();
     if (!whole) {
         DeleteFileW(m_newFile.c_str());

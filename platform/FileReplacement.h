@@ -11,6 +11,10 @@
 // WriteFile's shape: where tests make a write fail half way or end short.
 typedef BOOL(WINAPI* FileWriteFn)(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
 
+// Writes `size` bytes to the open `file` and flushes it: true only when all of them are on the
+// disk, as the file's size read back says. `write` null: WriteFile.
+bool WriteWholeAndFlush(HANDLE file, const void* bytes, DWORD size, FileWriteFn write = nullptr);
+
 // "<path>.NoxSetup-new", the new file beside `path` while it is written. One fixed name, so that
 // what an interrupted run left there is found, and removed, by the next.
 std::string NewFileBeside(const std::string& path);

@@ -224,10 +224,7 @@ bool NRFolderHandle::ReplaceFile(const std::string& name, const void* bytes, DWO
     if (!NT_SUCCESS(OpenInFolder(m_folder.Get(), newName, FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE | SYNCHRONIZE,
                                  0, FILE_CREATE, FILE_NON_DIRECTORY_FILE, file)))
         return false;
-    DWORD written = 0;
-    LARGE_INTEGER onDisk = {};
-    const bool whole = WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size &&
-                       FlushFileBuffers(file.Get()) && GetFileSizeEx(file.Get(), &onDisk) && onDisk.QuadPart == size;
+    const bool whole = WriteWholeAndFlush(file.Get(), bytes, size);
     // Windows refuses to rename over a read-only file; a link or a file under the name is replaced
     // by the rename itself, in one step.
     NRHandle existing;

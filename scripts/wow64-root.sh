@@ -110,7 +110,7 @@ enter() {
   mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc ||
     { echo "binfmt_misc cannot be mounted in a user namespace here (a kernel older than 6.7?)"; return 1; }
   # Asked in the run's own, still empty binfmt_misc: no handler of the host's can answer for the kernel.
-  if [ "${NOX_WOW64_EMULATE:-}" != 1 ] && python3 "$here/runs-32bit-code.py" --kernel-only >/dev/null; then
+  if [ "${NOX_WOW64_EMULATE:-}" != 1 ] && python3 "$here/runs-32bit-code.py" >/dev/null; then
     how="natively in $root"
   else
     qemu="$root/usr/bin/qemu-i386"
@@ -118,12 +118,15 @@ enter() {
     # that it serves inside the root too.
     magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
     mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    printf ':nox-qemu-i386:M::%s:%s:%s:F\n' "$magic" "$mask" "$qemu" >/proc/sys/fs/binfmt_misc/register
+    printf ':nox-qemu-i386:M::%s:%s:%s:F\n' "$magic" "$mask" "$qemu" >/proc/sys/fs/binfmt_misc/register ||
+      { echo "qemu-i386 cannot be registered with binfmt_misc in the run's namespace"; return 1; }
     how="under qemu-i386 $("$qemu" --version | sed -n 's/^qemu-i386 version \([^ ]*\).*/\1/p') in $root"
   fi
-  for folder in proc dev sys tmp; do mount --rbind "/$folder" "$root/$folder"; done
-  mkdir -p "$root$checkout"
-  mount --rbind "$checkout" "$root$checkout"
+  for folder in proc dev sys tmp; do
+    mount --rbind "/$folder" "$root/$folder" || { echo "/$folder cannot be mounted into the WoW64 root"; return 1; }
+  done
+  mkdir -p "$root$checkout" && mount --rbind "$checkout" "$root$checkout" ||
+    { echo "the checkout cannot be mounted into the WoW64 root"; return 1; }
   export NOX_WOW64_ROOT="$root" NOX_WOW64_HOW="$how"
   if ! version=$(timeout -k 5 120 chroot "$root" /usr/lib/wine/wine --version 2>&1); then
     echo "the root's 32-bit Wine does not start ($how): $version" >&2
